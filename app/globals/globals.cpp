@@ -1,0 +1,18 @@
+#include "app/globals/globals.h"
+
+#include <cstring>
+
+namespace kv {
+
+DisplayMode* g_displayMode = nullptr;
+AppEnv* g_appEnv = nullptr;
+GameWindow* g_mainWindow = nullptr;
+VmState* g_vm = nullptr;
+
+GameState g_gameState{};
+
+void ResetGameState(GameState& state) {
+    std::memset(&state, 0, sizeof state);
+}
+
+}  // namespace kv

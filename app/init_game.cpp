@@ -1,0 +1,70 @@
+#include <cstdint>
+#include <cstring>
+
+#include "app/engine.h"
+#include "app/globals/globals.h"
+#include "base/app_env.h"
+#include "base/message_box.h"
+#include "base/text_utils.h"
+#include "platform/display_mode.h"
+#include "platform/game_window.h"
+#include "platform/runtime_random.h"
+
+namespace kv {
+
+bool InitGame() {
+    platform::Platform& os = platform::Get();
+
+    g_displayMode = new DisplayMode();
+
+    g_appEnv = new AppEnv();
+    g_appEnv->LoadInf();
+    if (!g_appEnv->GetMmx()) {
+        MessageBoxOk(0, "Your computer has not MMX. This game is terminated.", "error");
+        return false;
+    }
+
+    // A configured pack that is missing stops the game; the default packs are optional.
+    if (!g_appEnv->GetPackPath().IsEmpty() && !FileExists(g_appEnv->GetPackPath().c_str())) {
+        String text = ConcatCharsString("Packed data file ", g_appEnv->GetPackPath()).ConcatChars(" is not found.");
+        MessageBoxOk(0, text.View(), "error");
+        return false;
+    }
+
+    ResetGameState(g_gameState);
+    g_gameState.screenWidth = 800;
+    g_gameState.screenHeight = 600;
+    g_gameState.opSaveTop = -1;
+
+    g_mainWindow = new GameWindow();
+    if (!CreateGameWindow()) return false;
+
+    platform::SeedRandom(static_cast<std::uint32_t>(os.SecondsSinceEpoch()));
+    return true;
+}
+
+bool CreateGameWindow() {
+    platform::Platform& os = platform::Get();
+    std::memset(g_gameState.caption, 0, sizeof g_gameState.caption);
+    std::memcpy(g_gameState.caption, kGameCaption, sizeof kGameCaption);
+
+    if (!Window::RegisterClass(kWindowClassName)) {
+        MessageBoxOk(0, "This game failed to regist a windowclass.", "error");
+        return false;
+    }
+
+    platform::Rect outer = os.OuterRectForClient(platform::WindowStyle::Framed, g_gameState.screenWidth,
+                                                 g_gameState.screenHeight);
+    platform::Rect desktop = os.DesktopRect();
+    std::int32_t x = (desktop.width - outer.width) / 2;
+    std::int32_t y = (desktop.height - outer.height) / 2;
+    if (!g_mainWindow->Create(kWindowClassName, g_gameState.caption, platform::WindowStyle::Framed, x, y,
+                              outer.width, outer.height)) {
+        MessageBoxOk(0, "This game failed to generate a window.", "error");
+        return false;
+    }
+    os.ShowWindow(g_mainWindow->Handle());
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,26 @@
+#include "app/engine.h"
+#include "app/globals/globals.h"
+#include "base/app_env.h"
+#include "platform/display_mode.h"
+#include "platform/game_window.h"
+#include "script/vm/vm_state.h"
+
+namespace kv {
+
+namespace {
+template <typename T>
+void DeleteGlobal(T*& object) {
+    delete object;
+    object = nullptr;
+}
+}  // namespace
+
+void ShutdownGame() {
+    DeleteGlobal(g_vm);
+    DeleteGlobal(g_displayMode);  // leaves full screen first
+    DeleteGlobal(g_appEnv);
+    DeleteGlobal(g_mainWindow);   // last of the objects: destroys the window
+    if (platform::IsInstalled()) platform::Get().ReleaseInstanceLock();
+}
+
+}  // namespace kv

@@ -1,0 +1,269 @@
+// Interpreter speed: the same two loops run as script bytecode and as Lua 5.4 (in-process), in
+// one run, so that the printed ratio compares like with like on this machine.
+//
+//   arithmetic loop:   i = 0; s = 0; while (i < n) { s = s + i; i = i + 1; }
+//   variable access:   i = 0; while (i < n) { a[1 + i] = b[i] + c[0]; i = i + 1; }
+//
+// The script keeps its variables in bank A/B/C as compiled scripts do; Lua keeps i and s in
+// locals (registers) and the arrays in tables.
+
+#include <lua.hpp>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_platform.h"
+#include "script/vm/vm_state.h"
+
+namespace {
+
+constexpr std::int64_t kLoopCount = 100000;
+
+// ---- bytecode helper ----
+
+class CodeBuilder {
+public:
+    std::uint32_t Emit(std::uint32_t kind, std::uint32_t a = 0, std::uint32_t b = 0) {
+        code_.push_back({kind, a, b});
+        return static_cast<std::uint32_t>(code_.size() - 1);
+    }
+    std::uint32_t Here() const { return static_cast<std::uint32_t>(code_.size()); }
+    void PatchB(std::uint32_t index, std::uint32_t b) { code_[index].b = b; }
+
+    std::vector<std::uint8_t> Image() const {
+        std::vector<std::uint8_t> out;
+        Put(out, static_cast<std::uint32_t>(code_.size()));
+        Put(out, 0);
+        for (const kv::SnxInstruction& ins : code_) {
+            Put(out, ins.kind);
+            Put(out, ins.a);
+            Put(out, ins.b);
+        }
+        return out;
+    }
+
+private:
+    static void Put(std::vector<std::uint8_t>& out, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        }
+    }
+    std::vector<kv::SnxInstruction> code_;
+};
+
+std::vector<std::uint8_t> VariableImage(std::int32_t aInts, std::int32_t bInts, std::int32_t cInts) {
+    std::vector<std::uint8_t> out;
+    const std::int32_t counts[8] = {aInts, 0, 0, bInts, 0, 0, cInts, 0};
+    auto put = [&out](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        }
+    };
+    for (std::int32_t c : counts) {
+        put(static_cast<std::uint32_t>(c));
+    }
+    for (std::int32_t i = 0; i < bInts; ++i) {
+        put(static_cast<std::uint32_t>(i * 3));
+    }
+    return out;
+}
+
+using namespace kv::snx;
+
+// i is A[0], s is A[1]. perTurn is set to the number of instructions one turn executes.
+std::vector<std::uint8_t> ArithmeticLoop(std::int64_t n, std::int64_t& perTurn) {
+    CodeBuilder c;
+    const std::uint32_t top = c.Emit(kOpLoadVariable, 0, 0);   // i
+    c.Emit(kOpLoadConstant, 0, static_cast<std::uint32_t>(n));  // n
+    c.Emit(kOpCompare, 2);                                      // i < n
+    const std::uint32_t exit = c.Emit(kOpJumpIfFalse, 0, 0);
+    c.Emit(kOpLoadReference, 1, 0);  // &s
+    c.Emit(kOpLoadVariable, 1, 0);   // s
+    c.Emit(kOpLoadVariable, 0, 0);   // i
+    c.Emit(kOpAdd);
+    c.Emit(kOpAssign);
+    c.Emit(kOpDiscard);
+    c.Emit(kOpLoadReference, 0, 0);  // &i
+    c.Emit(kOpIncrement);
+    c.Emit(kOpDiscard);
+    c.Emit(kOpJump, 0, top);
+    perTurn = c.Here() - top;
+    c.PatchB(exit, c.Here());
+    c.Emit(kOpEnd);
+    return c.Image();
+}
+
+// i is A[0], a[] is A[1..n], b[] is B[0..n-1], c[0] is C[0].
+std::vector<std::uint8_t> VariableAccessLoop(std::int64_t n, std::int64_t& perTurn) {
+    CodeBuilder c;
+    const std::uint32_t top = c.Emit(kOpLoadVariable, 0, 0);
+    c.Emit(kOpLoadConstant, 0, static_cast<std::uint32_t>(n));
+    c.Emit(kOpCompare, 2);
+    const std::uint32_t exit = c.Emit(kOpJumpIfFalse, 0, 0);
+    c.Emit(kOpLoadVariable, 0, 0);    // i
+    c.Emit(kOpLoadReference, 1, 1);   // &a[1 + i]
+    c.Emit(kOpLoadVariable, 0, 0);    // i
+    c.Emit(kOpLoadVariable, 0, 7);    // b[i]
+    c.Emit(kOpLoadVariable, 0, 12);   // c[0]
+    c.Emit(kOpAdd);
+    c.Emit(kOpAssign);
+    c.Emit(kOpDiscard);
+    c.Emit(kOpLoadReference, 0, 0);
+    c.Emit(kOpIncrement);
+    c.Emit(kOpDiscard);
+    c.Emit(kOpJump, 0, top);
+    perTurn = c.Here() - top;
+    c.PatchB(exit, c.Here());
+    c.Emit(kOpEnd);
+    return c.Image();
+}
+
+void RunScriptLoop(benchmark::State& state, const std::vector<std::uint8_t>& code,
+                   std::int64_t perTurn, std::int32_t bankSize) {
+    kv::VmState vm;
+    const std::vector<std::uint8_t> vars = VariableImage(bankSize, bankSize, 1);
+    if (!vm.LoadVariableImage(vars.data(), vars.size()) || !vm.LoadCode(code.data(), code.size())) {
+        state.SkipWithError("image refused");
+        return;
+    }
+    *vm.CInt(0) = 7;
+    for (auto _ : state) {
+        vm.SetPc(0);
+        *vm.AInt(0) = 0;
+        *vm.AInt(1) = 0;
+        const std::int32_t result = vm.Run();
+        if (result != kEnd) {
+            state.SkipWithError("script failed");
+            return;
+        }
+        benchmark::DoNotOptimize(*vm.AInt(1));
+    }
+    const double turns = static_cast<double>(state.iterations()) * static_cast<double>(kLoopCount);
+    state.counters["loops/s"] = benchmark::Counter(turns, benchmark::Counter::kIsRate);
+    state.counters["insn/s"] =
+        benchmark::Counter(turns * static_cast<double>(perTurn), benchmark::Counter::kIsRate);
+}
+
+void BM_ScriptArithmeticLoop(benchmark::State& state) {
+    std::int64_t perTurn = 0;
+    const auto code = ArithmeticLoop(kLoopCount, perTurn);
+    RunScriptLoop(state, code, perTurn, 2);
+}
+
+void BM_ScriptVariableAccess(benchmark::State& state) {
+    std::int64_t perTurn = 0;
+    const auto code = VariableAccessLoop(kLoopCount, perTurn);
+    RunScriptLoop(state, code, perTurn, static_cast<std::int32_t>(kLoopCount + 1));
+}
+
+// ---- Lua ----
+
+constexpr const char* kLuaArithmetic = R"(
+return function(n)
+  local i, s = 0, 0
+  while i < n do
+    s = s + i
+    i = i + 1
+  end
+  return s
+end
+)";
+
+constexpr const char* kLuaVariableAccess = R"(
+local a, b, c = {}, {}, {7}
+return function(n)
+  if #b ~= n then for k = 0, n - 1 do b[k] = k * 3; a[k + 1] = 0 end end
+  local i = 0
+  while i < n do
+    a[1 + i] = b[i] + c[1]
+    i = i + 1
+  end
+  return a[n]
+end
+)";
+
+void RunLuaLoop(benchmark::State& state, const char* source) {
+    std::unique_ptr<lua_State, decltype(&lua_close)> lua(luaL_newstate(), &lua_close);
+    luaL_openlibs(lua.get());
+    if (luaL_dostring(lua.get(), source) != LUA_OK) {
+        state.SkipWithError(lua_tostring(lua.get(), -1));
+        return;
+    }
+    const int function = luaL_ref(lua.get(), LUA_REGISTRYINDEX);
+    for (auto _ : state) {
+        lua_rawgeti(lua.get(), LUA_REGISTRYINDEX, function);
+        lua_pushinteger(lua.get(), kLoopCount);
+        if (lua_pcall(lua.get(), 1, 1, 0) != LUA_OK) {
+            state.SkipWithError("lua failed");
+            return;
+        }
+        benchmark::DoNotOptimize(lua_tointeger(lua.get(), -1));
+        lua_pop(lua.get(), 1);
+    }
+    const double turns = static_cast<double>(state.iterations()) * static_cast<double>(kLoopCount);
+    state.counters["loops/s"] = benchmark::Counter(turns, benchmark::Counter::kIsRate);
+}
+
+void BM_LuaArithmeticLoop(benchmark::State& state) {
+    RunLuaLoop(state, kLuaArithmetic);
+}
+
+void BM_LuaVariableAccess(benchmark::State& state) {
+    RunLuaLoop(state, kLuaVariableAccess);
+}
+
+BENCHMARK(BM_ScriptArithmeticLoop);
+BENCHMARK(BM_LuaArithmeticLoop);
+BENCHMARK(BM_ScriptVariableAccess);
+BENCHMARK(BM_LuaVariableAccess);
+
+// Keeps each benchmark's time per iteration so that the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+                times_[run.run_name.function_name] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatio(const char* what, const std::string& script, const std::string& lua) const {
+        const auto s = times_.find(script);
+        const auto l = times_.find(lua);
+        if (s == times_.end() || l == times_.end() || s->second <= 0) {
+            return;
+        }
+        std::printf("%s: script runs %.2fx the speed of Lua 5.4\n", what, l->second / s->second);
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Access violations would show message boxes; the headless backend only logs them.
+    platform::HeadlessOptions options;
+    options.gameFolder = "/tmp";
+    platform::Install(std::make_unique<platform::HeadlessPlatform>(options));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatio("arithmetic loop", "BM_ScriptArithmeticLoop", "BM_LuaArithmeticLoop");
+    reporter.PrintRatio("variable access", "BM_ScriptVariableAccess", "BM_LuaVariableAccess");
+    benchmark::Shutdown();
+    platform::Uninstall();
+    return 0;
+}

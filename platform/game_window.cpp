@@ -1,0 +1,44 @@
+#include "platform/game_window.h"
+
+#include "base/build_variant.h"
+#include "base/message_box.h"
+
+namespace kv {
+
+std::int32_t GameWindow::Reset() {
+    active_ = 0;
+    previousMouseX_ = previousMouseY_ = mouseX_ = mouseY_ = 0;
+    clientOriginX_ = clientOriginY_ = 0;
+    return 0;
+}
+
+std::int32_t GameWindow::OnClose() {
+    const BuildVariant& variant = ActiveBuildVariant();
+    if (MessageBoxYesNo(window_, variant.exitQuestion, variant.exitTitle)) DestroyHandle();
+    return 0;
+}
+
+std::int32_t GameWindow::OnActivateApp(bool active) {
+    active_ = active ? 1 : 0;
+    return 0;
+}
+
+std::int32_t GameWindow::OnMove(std::int32_t, std::int32_t) {
+    platform::Rect origin = platform::Get().ClientOrigin(window_);
+    clientOriginX_ = origin.x;
+    clientOriginY_ = origin.y;
+    return 0;
+}
+
+std::int32_t GameWindow::OnPaint() { return DefaultHandler(); }
+
+std::int32_t GameWindow::OnMouseMove(std::int32_t x, std::int32_t y) {
+    previousMouseX_ = mouseX_;
+    previousMouseY_ = mouseY_;
+    // Client coordinates arrive as the unsigned halves of one word.
+    mouseX_ = static_cast<std::uint16_t>(x);
+    mouseY_ = static_cast<std::uint16_t>(y);
+    return DefaultHandler();
+}
+
+}  // namespace kv

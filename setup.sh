@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine for kvrebody and then builds and plays the demo game
+# (./setup.sh play) or builds and runs every test (./setup.sh test).
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+
+packages=(
+  g++ cmake ninja-build pkg-config git
+  libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
+  libfreetype-dev libfontconfig-dev fonts-wine fonts-vlgothic fonts-wqy-microhei
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  googletest libgtest-dev libbenchmark-dev lua5.4 liblua5.4-dev
+  clang libclang-rt-14-dev
+  xvfb xauth x11-apps imagemagick
+)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+jobs=$(nproc)
+
+build() {  # build DIR [cmake options...]
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  ninja -C "$dir" -j "$jobs"
+}
+
+case "${1:-}" in
+  play)
+    install_missing
+    build "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_TESTS=OFF -DKV_BENCH=OFF
+    exec "$root/build/demo-game/kvrebody"
+    ;;
+  test)
+    install_missing
+    exec "$root/tests/run_all.sh"
+    ;;
+  *)
+    echo "usage: $0 play|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Runs the real program on the demo game: once under SDL's offscreen driver, once in a real
+# window under Xvfb with a screenshot compared against the expected first screen. Each run is
+# ended with SIGTERM, which must end the game cleanly (exit code 0).
+set -euo pipefail
+game=$1
+root=$(cd "$(dirname "$0")/../.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+wait_exit() {  # pid seconds
+  local pid=$1 limit=$2 i=0
+  while kill -0 "$pid" 2>/dev/null; do
+    sleep 0.1; i=$((i + 1))
+    if [ $i -ge $((limit * 10)) ]; then echo "program did not end" >&2; kill -KILL "$pid"; return 1; fi
+  done
+  wait "$pid"
+}
+
+echo "-- offscreen"
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$game/kvrebody" 2>"$work/offscreen.err" &
+pid=$!
+sleep 2
+kill -0 "$pid" || { cat "$work/offscreen.err" >&2; echo "the program ended by itself" >&2; exit 1; }
+kill -TERM "$pid"
+wait_exit "$pid" 10 || { cat "$work/offscreen.err" >&2; exit 1; }
+if [ -s "$work/offscreen.err" ]; then cat "$work/offscreen.err" >&2; echo "unexpected output" >&2; exit 1; fi
+
+echo "-- Xvfb"
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+DISPLAY=$display SDL_AUDIODRIVER=dummy "$game/kvrebody" 2>"$work/x11.err" &
+pid=$!
+sleep 3
+kill -0 "$pid" || { cat "$work/x11.err" >&2; echo "the program ended by itself" >&2; exit 1; }
+xwd -root -display "$display" -silent > "$work/screen.xwd"
+# No window manager: the 800x600 client area sits centred on the 1024x768 screen.
+convert "$work/screen.xwd" -crop 800x600+112+84 +repage "$work/screen.png"
+kill -TERM "$pid"
+wait_exit "$pid" 10 || { cat "$work/x11.err" >&2; exit 1; }
+differing=$(compare -metric AE "$work/screen.png" "$root/demo/expected/first-screen.png" null: 2>&1 || true)
+echo "pixels differing from the expected screen: $differing"
+if [ "$differing" != "0" ]; then
+  cp "$work/screen.png" "${KV_SCREENSHOT_OUT:-/tmp}/kvrebody-screen.png" || true
+  echo "the screen differs from demo/expected/first-screen.png" >&2
+  exit 1
+fi

@@ -1,0 +1,88 @@
+#include "tests/support/headless_game.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/snx_image_builder.h"
+
+namespace kvtest {
+
+namespace {
+std::atomic<int> g_serial{0};
+}
+
+platform::HeadlessOptions HeadlessGameTest::DefaultOptions() const {
+    platform::HeadlessOptions options;
+    options.gameFolder = folder_;
+    options.lockName = lockName_;
+    return options;
+}
+
+void HeadlessGameTest::SetUp() {
+    char pattern[] = "/tmp/kv_game_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    lockName_ = "test." + std::to_string(::getpid()) + "." + std::to_string(g_serial++);
+    Reinstall(DefaultOptions());
+}
+
+void HeadlessGameTest::TearDown() {
+    platform::Uninstall();
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+}
+
+void HeadlessGameTest::Reinstall(platform::HeadlessOptions options) {
+    platform::Uninstall();
+    platform::Install(std::make_unique<platform::HeadlessPlatform>(std::move(options)));
+}
+
+platform::HeadlessPlatform& HeadlessGameTest::Os() {
+    return static_cast<platform::HeadlessPlatform&>(platform::Get());
+}
+
+void HeadlessGameTest::WriteFile(const std::string& name, std::string_view bytes) {
+    std::filesystem::path path = std::filesystem::path(folder_) / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+void HeadlessGameTest::WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    WriteFile(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+bool HeadlessGameTest::FileExistsNative(const std::string& name) const {
+    return std::filesystem::exists(std::filesystem::path(folder_) / name);
+}
+
+void HeadlessGameTest::RemoveFile(const std::string& name) {
+    std::filesystem::remove(std::filesystem::path(folder_) / name);
+}
+
+void HeadlessGameTest::WriteMinimalGame() {
+    VariableImageBuilder variables;
+    variables.aInts = 4;
+    variables.aBytes = 4;
+    variables.aStrings = 2;
+    variables.cInts = 4;
+    variables.cBytes = 4;
+    variables.bInts = {7};
+    WriteFile("NECEMEM.SNI", variables.Build());
+    SnxImageBuilder init;
+    init.Emit(0);
+    WriteFile("INIT.SNX", init.Build());
+}
+
+std::vector<std::string> HeadlessGameTest::BoxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : static_cast<platform::HeadlessPlatform&>(platform::Get()).MessageBoxes())
+        texts.push_back(box.caption + "|" + box.text);
+    return texts;
+}
+
+}  // namespace kvtest

@@ -1,0 +1,41 @@
+#pragma once
+// A game folder under /tmp with the headless backend installed on it: what the app tests run
+// the real engine in.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/headless/headless_platform.h"
+
+namespace kvtest {
+
+class HeadlessGameTest : public ::testing::Test {
+public:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Re-installs the backend with changed options (the folder stays).
+    void Reinstall(platform::HeadlessOptions options);
+    platform::HeadlessOptions DefaultOptions() const;
+
+    void WriteFile(const std::string& name, std::string_view bytes);
+    void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
+    bool FileExistsNative(const std::string& name) const;
+    void RemoveFile(const std::string& name);
+    // NECEMEM.SNI with a few variables of each bank and an INIT.SNX that only ends.
+    void WriteMinimalGame();
+
+    // The texts of the message boxes shown so far, "caption|text" each.
+    std::vector<std::string> BoxTexts() const;
+
+    platform::HeadlessPlatform& Os();
+
+    std::string folder_;  // native path
+    std::string lockName_;
+};
+
+}  // namespace kvtest
