@@ -58,6 +58,13 @@ struct PixelView {
     bool bottomUp = false;    // true: the first memory row is the bottom row of the picture
 };
 
+// Mouse buttons ([0] left, [1] right, [2] middle, [3] fourth; 1 = down) and the wheel movement
+// since the previous read (120 a notch, positive away from the player).
+struct MouseSnapshot {
+    std::uint8_t buttons[4] = {0, 0, 0, 0};
+    std::int32_t wheel = 0;
+};
+
 enum class MessageBoxButtons : std::uint8_t { Ok, YesNo };
 enum class MessageBoxAnswer : std::uint8_t { Ok, Yes, No };
 
@@ -151,6 +158,15 @@ public:
     virtual void PostQuitMessage() = 0;
     // What a window procedure does with a message it does not handle itself.
     virtual std::int32_t DefaultWindowProc(WindowId window, const WindowMessage& message) = 0;
+
+    // ---- keyboard and mouse ----
+    // Key states are indexed by the engine's key codes (Return 0x1C, Esc 0x01, Space 0x39,
+    // Left Ctrl 0x1D, ...; see platform/key_codes.h), bit 7 set while down. The state changes
+    // only when events are pumped, so two reads between two pumps are equal. Reads fail while
+    // the window is not the one in front.
+    virtual bool HasInputFocus(WindowId window) = 0;
+    virtual bool ReadKeyboard(WindowId window, std::uint8_t keys[256]) = 0;
+    virtual bool ReadMouse(WindowId window, MouseSnapshot& mouse) = 0;
 
     // ---- message boxes (texts in the build's code page) ----
     virtual MessageBoxAnswer ShowMessageBox(WindowId owner, std::string_view text,

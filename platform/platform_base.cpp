@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <cstdio>
 #include <vector>
 
@@ -87,6 +89,7 @@ bool PlatformBase::DestroyWindow(WindowId window) {
     if (WindowRecord* record = FindWindow(window)) {
         OnWindowDestroyed(window, *record);
         windows_.erase(window);
+        if (focus_ == window) focus_ = 0;
     }
     return true;
 }
@@ -160,6 +163,30 @@ Rect PlatformBase::ClientOrigin(WindowId window) {
     return Rect{record->outer.x - frame.x, record->outer.y - frame.y, 0, 0};
 }
 
+// ---- keyboard and mouse ----
+
+bool PlatformBase::HasInputFocus(WindowId window) { return window != 0 && window == focus_ && FindWindow(window); }
+
+bool PlatformBase::ReadKeyboard(WindowId window, std::uint8_t keys[256]) {
+    if (!HasInputFocus(window)) return false;
+    std::copy(std::begin(keys_), std::end(keys_), keys);
+    return true;
+}
+
+bool PlatformBase::ReadMouse(WindowId window, MouseSnapshot& mouse) {
+    if (!HasInputFocus(window)) return false;
+    std::copy(std::begin(buttons_), std::end(buttons_), mouse.buttons);
+    mouse.wheel = wheel_;
+    wheel_ = 0;
+    return true;
+}
+
+void PlatformBase::ReleaseAllInput() {
+    std::fill(std::begin(keys_), std::end(keys_), 0);
+    std::fill(std::begin(buttons_), std::end(buttons_), 0);
+    wheel_ = 0;
+}
+
 // ---- message queue ----
 
 bool PlatformBase::PeekMessage(WindowMessage& message) {
@@ -176,7 +203,18 @@ bool PlatformBase::PeekMessage(WindowMessage& message) {
     return true;
 }
 
-void PlatformBase::PostMessage(const WindowMessage& message) { queue_.push_back(message); }
+void PlatformBase::PostMessage(const WindowMessage& message) {
+    // The window that was last activated is the one whose keyboard and mouse we read.
+    if (message.kind == MessageKind::ActivateApp) {
+        if (message.value == 1) {
+            focus_ = message.window;
+        } else if (focus_ == message.window) {
+            focus_ = 0;
+            ReleaseAllInput();
+        }
+    }
+    queue_.push_back(message);
+}
 
 void PlatformBase::PostQuitMessage() { queue_.push_back(WindowMessage{0, MessageKind::Quit, 0, 0, 0}); }
 

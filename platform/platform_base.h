@@ -41,6 +41,10 @@ public:
     Rect OuterRectForClient(WindowStyle style, std::int32_t clientWidth,
                             std::int32_t clientHeight) override;
 
+    bool HasInputFocus(WindowId window) override;
+    bool ReadKeyboard(WindowId window, std::uint8_t keys[256]) override;
+    bool ReadMouse(WindowId window, MouseSnapshot& mouse) override;
+
     bool PeekMessage(WindowMessage& message) override;
     void PostMessage(const WindowMessage& message) override;
     std::int32_t DispatchMessage(const WindowMessage& message) override;
@@ -70,6 +74,15 @@ protected:
     virtual void OnWindowChanged(WindowId, WindowRecord&) {}
 
     WindowRecord* FindWindow(WindowId window);
+    // What the backend has seen of the keyboard and mouse (updated while pumping events).
+    void SetKeyState(std::uint8_t code, bool down) { keys_[code] = down ? 0x80 : 0; }
+    void SetButtonState(int button, bool down) {
+        if (button >= 0 && button < 4) buttons_[button] = down ? 1 : 0;
+    }
+    void AddWheel(std::int32_t amount) { wheel_ += amount; }
+    void ReleaseAllInput();
+    WindowId FocusWindow() const { return focus_; }
+    void SetFocusWindow(WindowId window) { focus_ = window; }
     std::map<WindowId, WindowRecord>& Windows() { return windows_; }
     // Size of the frame a framed window adds around its client area.
     static constexpr std::int32_t kFrameBorder = 3;
@@ -80,6 +93,10 @@ private:
     std::map<WindowId, WindowRecord> windows_;
     std::deque<WindowMessage> queue_;
     WindowId nextWindow_ = 1;
+    WindowId focus_ = 0;
+    std::uint8_t keys_[256] = {};
+    std::uint8_t buttons_[4] = {};
+    std::int32_t wheel_ = 0;
 };
 
 }  // namespace platform

@@ -6,7 +6,10 @@ namespace kv {
 
 DisplayMode* g_displayMode = nullptr;
 AppEnv* g_appEnv = nullptr;
+PackReader* g_mainPack = nullptr;
+PackReader* g_secondPack = nullptr;
 GameWindow* g_mainWindow = nullptr;
+Input* g_input = nullptr;
 VmState* g_vm = nullptr;
 
 GameState g_gameState{};

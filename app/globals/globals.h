@@ -10,11 +10,16 @@ namespace kv {
 class AppEnv;
 class DisplayMode;
 class GameWindow;
+class Input;
+class PackReader;
 class VmState;
 
 extern DisplayMode* g_displayMode;
 extern AppEnv* g_appEnv;
+extern PackReader* g_mainPack;
+extern PackReader* g_secondPack;
 extern GameWindow* g_mainWindow;
+extern Input* g_input;  // made by the script's input operation
 extern VmState* g_vm;
 
 // Static block, zeroed by start-up.

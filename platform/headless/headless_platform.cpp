@@ -135,7 +135,27 @@ MessageBoxAnswer HeadlessPlatform::ShowMessageBox(WindowId owner, std::string_vi
     return box.answer;
 }
 
+void HeadlessPlatform::QueueKey(std::uint8_t code, bool down) {
+    inputChanges_.push_back({InputChange::Kind::Key, code, down ? 1 : 0});
+}
+
+void HeadlessPlatform::QueueMouseButton(int button, bool down) {
+    inputChanges_.push_back({InputChange::Kind::Button, button, down ? 1 : 0});
+}
+
+void HeadlessPlatform::QueueWheel(std::int32_t amount) {
+    inputChanges_.push_back({InputChange::Kind::Wheel, 0, amount});
+}
+
 void HeadlessPlatform::PumpSystemEvents() {
+    for (const InputChange& change : inputChanges_) {
+        switch (change.kind) {
+            case InputChange::Kind::Key: SetKeyState(static_cast<std::uint8_t>(change.which), change.value != 0); break;
+            case InputChange::Kind::Button: SetButtonState(change.which, change.value != 0); break;
+            case InputChange::Kind::Wheel: AddWheel(change.value); break;
+        }
+    }
+    inputChanges_.clear();
     while (!systemMessages_.empty()) {
         PostMessage(systemMessages_.front());
         systemMessages_.pop_front();

@@ -60,6 +60,10 @@ public:
     void QueueSystemMessage(const WindowMessage& message);
     // Like a click on the close box of the first window.
     void RequestClose();
+    // Keyboard and mouse changes, taking effect at the next pump of events, in order.
+    void QueueKey(std::uint8_t code, bool down);
+    void QueueMouseButton(int button, bool down);
+    void QueueWheel(std::int32_t amount);
     const std::vector<PresentedFrame>& Frames() const { return frames_; }
     void ClearFrames() { frames_.clear(); }
     std::uint64_t SleepCalls() const { return sleepCalls_; }
@@ -99,7 +103,13 @@ private:
     std::deque<MessageBoxAnswer> answers_;
     std::vector<ShownMessageBox> boxes_;
     int unexpectedBoxes_ = 0;
+    struct InputChange {
+        enum class Kind : std::uint8_t { Key, Button, Wheel } kind;
+        std::int32_t which;
+        std::int32_t value;
+    };
     std::deque<WindowMessage> systemMessages_;
+    std::vector<InputChange> inputChanges_;
     std::vector<PresentedFrame> frames_;
     std::uint64_t sleepCalls_ = 0;
     bool sleepLimitReached_ = false;

@@ -4,8 +4,6 @@
 // and the bank pointers (nothing can resize a bank while it runs) and writes pc and the stack
 // top back once, when the burst ends. No instruction allocates except a string assignment.
 
-#include <climits>
-
 #include "script/vm/snx_error.h"
 #include "script/vm/vm_state.h"
 
@@ -67,12 +65,11 @@ std::int32_t VmState::Run() {
     if (fault_ != VmFault::None) {
         return FaultCode(fault_);
     }
-    if (pc_ < 0) {
+    const auto count = static_cast<std::uint32_t>(code_.size());
+    if (pc_ < 0 || static_cast<std::uint32_t>(pc_) >= count) {
         return snx::kErrPcOutOfRange;
     }
 
-    const SnxInstruction* const code = code_.data();
-    const auto count = static_cast<std::uint32_t>(code_.size());
     VmValue* const stack = stack_.data();
     constexpr std::int32_t kLastSlot = kValueStackSize - 1;
     std::int32_t top = stackTop_;
@@ -89,15 +86,80 @@ std::int32_t VmState::Run() {
     std::int32_t* const cInt = cInt_.data();
     const auto cIntCount = static_cast<std::uint32_t>(cInt_.size());
 
+    // Fused operations read every integer operand the same way: source table, then index.
+    const std::int32_t* const sources[vm_detail::kSourceCount] = {aInt, bInt, cInt,
+                                                                 constants_.data()};
+    std::int32_t* const writable[vm_detail::kSourceCount] = {aInt, nullptr, cInt, nullptr};
+    const std::uint32_t sourceSizes[vm_detail::kSourceCount] = {
+        aIntCount, bIntCount, cIntCount, static_cast<std::uint32_t>(constants_.size())};
+    const vm_detail::DecodedInstruction* const decoded = decoded_.data();
+
     std::int32_t result = 0;
 
     for (;;) {
-        if (pc >= count) [[unlikely]] {
-            result = snx::kErrPcOutOfRange;
-            break;
-        }
-        const SnxInstruction ins = code[pc];
-        switch (ins.kind) {
+        // Running off the end reaches the sentinel entry past the last instruction.
+        const vm_detail::DecodedInstruction& ins = decoded[pc];
+        std::uint32_t op = ins.op;
+    dispatch:
+        switch (op) {
+            case vm_detail::kFusedCompareJump: {
+                // The plain sequence pushes both operands before the compare pops them.
+                if (top > kLastSlot - 2 || ins.x >= sourceSizes[ins.sourceX] ||
+                    ins.y >= sourceSizes[ins.sourceY]) [[unlikely]] {
+                    op = ins.plain;
+                    goto dispatch;
+                }
+                const bool truth = Compare(ins.sub, sources[ins.sourceX][ins.x],
+                                           sources[ins.sourceY][ins.y]);
+                if (truth == ((ins.flags & vm_detail::kFlagJumpOnTrue) != 0)) {
+                    if (ins.flags & vm_detail::kFlagKeep) {
+                        stack[++top] = VmValue{vm_type::kByte, truth ? 1u : 0u};
+                    }
+                    pc = ins.target;
+                } else {
+                    pc = ins.next;
+                }
+                continue;
+            }
+
+            case vm_detail::kFusedAssign: {
+                // The plain sequence holds the reference and two operands at its deepest.
+                if (top > kLastSlot - 3 || ins.r >= sourceSizes[ins.sourceR] ||
+                    ins.x >= sourceSizes[ins.sourceX] ||
+                    (ins.sub != 0 && ins.y >= sourceSizes[ins.sourceY])) [[unlikely]] {
+                    op = ins.plain;
+                    goto dispatch;
+                }
+                auto value = static_cast<std::uint32_t>(sources[ins.sourceX][ins.x]);
+                if (ins.sub != 0) {
+                    const auto y = static_cast<std::uint32_t>(sources[ins.sourceY][ins.y]);
+                    switch (ins.sub) {
+                        case snx::kOpAdd: value += y; break;
+                        case snx::kOpSubtract: value -= y; break;
+                        default: value *= y; break;
+                    }
+                }
+                writable[ins.sourceR][ins.r] = static_cast<std::int32_t>(value);
+                pc = ins.next;
+                continue;
+            }
+
+            case vm_detail::kFusedStep: {
+                if (top > kLastSlot - 1 || ins.r >= sourceSizes[ins.sourceR]) [[unlikely]] {
+                    op = ins.plain;
+                    goto dispatch;
+                }
+                std::int32_t& variable = writable[ins.sourceR][ins.r];
+                variable = static_cast<std::int32_t>(static_cast<std::uint32_t>(variable) +
+                                                     (ins.sub != 0 ? 1u : 0xFFFFFFFFu));
+                pc = ins.next;
+                continue;
+            }
+
+            case vm_detail::kEndOfCode:
+                result = snx::kErrPcOutOfRange;
+                goto done;
+
             case snx::kOpEnd:
                 result = snx::kEnd;
                 goto done;
@@ -118,11 +180,11 @@ std::int32_t VmState::Run() {
                     static constexpr std::int32_t kTypeError[6] = {
                         0, snx::kErrAddType, snx::kErrSubtractType, snx::kErrMultiplyType,
                         snx::kErrDivideType, snx::kErrRemainderType};
-                    result = kTypeError[ins.kind];
+                    result = kTypeError[op];
                     goto done;
                 }
                 std::uint32_t value;
-                switch (ins.kind) {
+                switch (op) {
                     case snx::kOpAdd: value = left.value + right.value; break;
                     case snx::kOpSubtract: value = left.value - right.value; break;
                     case snx::kOpMultiply: value = left.value * right.value; break;
@@ -199,7 +261,7 @@ std::int32_t VmState::Run() {
                     goto underflow;
                 }
                 const std::uint32_t tested = stack[top--].value;
-                const bool jumpOnTrue = ins.kind == snx::kOpJumpIfTrue;
+                const bool jumpOnTrue = op == snx::kOpJumpIfTrue;
                 if ((tested != 0) != jumpOnTrue) {
                     ++pc;
                     continue;
@@ -319,7 +381,7 @@ std::int32_t VmState::Run() {
 
             case snx::kOpLoadVariable:
             case snx::kOpLoadReference: {
-                const bool reference = ins.kind == snx::kOpLoadReference;
+                const bool reference = op == snx::kOpLoadReference;
                 if (ins.b > 13) [[unlikely]] {
                     result = reference ? snx::kErrLoadReferenceSubKind
                                        : snx::kErrLoadVariableSubKind;
@@ -370,7 +432,7 @@ std::int32_t VmState::Run() {
                     goto underflow;
                 }
                 const VmValue target = stack[top];
-                const std::uint32_t step = ins.kind == snx::kOpIncrement ? 1u : 0xFFFFFFFFu;
+                const std::uint32_t step = op == snx::kOpIncrement ? 1u : 0xFFFFFFFFu;
                 std::int32_t* bank;
                 std::uint32_t bankCount;
                 if (target.type == vm_type::kAIntRef) {
@@ -381,7 +443,7 @@ std::int32_t VmState::Run() {
                     bankCount = cIntCount;
                 } else {
                     --top;
-                    result = ins.kind == snx::kOpIncrement ? snx::kErrIncrementType
+                    result = op == snx::kOpIncrement ? snx::kErrIncrementType
                                                            : snx::kErrDecrementType;
                     goto done;
                 }

@@ -57,6 +57,8 @@ void VmState::FreeBanks() {
     std::vector<std::uint8_t>().swap(cByte_);
     std::vector<SnxInstruction>().swap(code_);
     std::vector<std::uint8_t>().swap(data_);
+    std::vector<vm_detail::DecodedInstruction>().swap(decoded_);
+    std::vector<std::int32_t>().swap(constants_);
 }
 
 // ---- value stack ----
@@ -176,11 +178,21 @@ bool VmState::LoadCode(const std::uint8_t* image, std::size_t imageSize) {
         p += kInstructionSize;
     }
     std::vector<std::uint8_t> data(p, p + dataSize);
+    std::vector<vm_detail::DecodedInstruction> decoded;
+    std::vector<std::int32_t> constants;
+    vm_detail::DecodeInstructions(code, fuse_, decoded, constants);
 
     code_.swap(code);
     data_.swap(data);
+    decoded_.swap(decoded);
+    constants_.swap(constants);
     pc_ = 0;
     return true;
+}
+
+void VmState::SetInstructionFusion(bool enabled) {
+    fuse_ = enabled;
+    vm_detail::DecodeInstructions(code_, fuse_, decoded_, constants_);
 }
 
 const SnxInstruction* VmState::InstructionAt(std::uint32_t index) const {

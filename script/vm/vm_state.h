@@ -9,6 +9,7 @@
 
 #include "base/string.h"
 #include "platform/platform.h"
+#include "script/vm/decoded_code.h"
 #include "script/vm/vm_string.h"
 
 namespace kv {
@@ -221,6 +222,10 @@ public:
     // handler is reported at once.
     std::int32_t Run();
 
+    // Run fuses a few common instruction sequences into one step (script/vm/decoded_code.h).
+    // The results are the same either way; tests and the fuzzer switch it off to compare.
+    void SetInstructionFusion(bool enabled);
+
 private:
     template <typename T>
     static T* Element(std::vector<T>& bank, std::uint32_t index) {
@@ -244,6 +249,10 @@ private:
     std::vector<SnxInstruction> code_;
     std::vector<std::uint8_t> data_;
     std::int32_t pc_ = 0;
+    // What Run executes: code_ decoded, and the constants its fused operations read.
+    std::vector<vm_detail::DecodedInstruction> decoded_;
+    std::vector<std::int32_t> constants_;
+    bool fuse_ = true;
 
     // Bank sizes are the vectors' sizes: every check goes against the array itself.
     std::vector<std::int32_t> aInt_;

@@ -28,7 +28,7 @@ if [ -s "$work/offscreen.err" ]; then cat "$work/offscreen.err" >&2; echo "unexp
 
 echo "-- Xvfb"
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
@@ -37,8 +37,10 @@ pid=$!
 sleep 3
 kill -0 "$pid" || { cat "$work/x11.err" >&2; echo "the program ended by itself" >&2; exit 1; }
 xwd -root -display "$display" -silent > "$work/screen.xwd"
-# No window manager: the 800x600 client area sits centred on the 1024x768 screen.
-convert "$work/screen.xwd" -crop 800x600+112+84 +repage "$work/screen.png"
+# No window manager draws a frame, but the window is placed as if one did: the framed outer
+# rectangle (806x632) is centred on the 1024x768 screen, which puts the client area at 112,97.
+# The white root around it shows that the window is where it should be.
+convert "$work/screen.xwd" -crop 800x600+112+97 +repage "$work/screen.png"
 kill -TERM "$pid"
 wait_exit "$pid" 10 || { cat "$work/x11.err" >&2; exit 1; }
 differing=$(compare -metric AE "$work/screen.png" "$root/demo/expected/first-screen.png" null: 2>&1 || true)
@@ -48,3 +50,6 @@ if [ "$differing" != "0" ]; then
   echo "the screen differs from demo/expected/first-screen.png" >&2
   exit 1
 fi
+# And around the window the white root shows: the window covers exactly its client area.
+outside=$(convert "$work/screen.xwd" -crop 1x1+111+97 +repage -format '%[fx:int(255*r)]' info:)
+if [ "$outside" != "255" ]; then echo "the window is not where it should be" >&2; exit 1; fi

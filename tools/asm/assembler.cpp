@@ -1,5 +1,6 @@
 #include "tools/asm/assembler.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <optional>
@@ -84,6 +85,9 @@ public:
         if (diagnostics_.empty()) {
             result.bytes = EncodeCodeImage(image_);
         }
+        // Label errors are found after the last line; report everything in line order.
+        std::stable_sort(diagnostics_.begin(), diagnostics_.end(),
+                         [](const Diagnostic& x, const Diagnostic& y) { return x.line < y.line; });
         result.diagnostics = std::move(diagnostics_);
         return result;
     }
@@ -491,7 +495,7 @@ private:
                 return Fail("a jump target must be a code label or an instruction number");
             }
             const uint32_t kind = mnemonic == "jmp" ? kJump : mnemonic[1] == 't' ? kJumpIfTrue : kJumpIfFalse;
-            const uint32_t keep = mnemonic.size() > 2 ? 1 : 0;
+            const uint32_t keep = mnemonic.ends_with(".keep") ? 1 : 0;
             EmitWord(Emit(kind, keep), true, target);
             return true;
         }
