@@ -125,8 +125,9 @@ std::vector<std::uint8_t> VariableAccessLoop(std::int64_t n, std::int64_t& perTu
 }
 
 void RunScriptLoop(benchmark::State& state, const std::vector<std::uint8_t>& code,
-                   std::int64_t perTurn, std::int32_t bankSize) {
+                   std::int64_t perTurn, std::int32_t bankSize, bool fuse = true) {
     kv::VmState vm;
+    vm.SetInstructionFusion(fuse);
     const std::vector<std::uint8_t> vars = VariableImage(bankSize, bankSize, 1);
     if (!vm.LoadVariableImage(vars.data(), vars.size()) || !vm.LoadCode(code.data(), code.size())) {
         state.SkipWithError("image refused");
@@ -154,6 +155,13 @@ void BM_ScriptArithmeticLoop(benchmark::State& state) {
     std::int64_t perTurn = 0;
     const auto code = ArithmeticLoop(kLoopCount, perTurn);
     RunScriptLoop(state, code, perTurn, 2);
+}
+
+// The same loop one instruction at a time, without fused sequences.
+void BM_ScriptArithmeticLoopUnfused(benchmark::State& state) {
+    std::int64_t perTurn = 0;
+    const auto code = ArithmeticLoop(kLoopCount, perTurn);
+    RunScriptLoop(state, code, perTurn, 2, false);
 }
 
 void BM_ScriptVariableAccess(benchmark::State& state) {
@@ -220,6 +228,7 @@ void BM_LuaVariableAccess(benchmark::State& state) {
 
 BENCHMARK(BM_ScriptArithmeticLoop);
 BENCHMARK(BM_LuaArithmeticLoop);
+BENCHMARK(BM_ScriptArithmeticLoopUnfused);
 BENCHMARK(BM_ScriptVariableAccess);
 BENCHMARK(BM_LuaVariableAccess);
 

@@ -2,6 +2,7 @@
 
 #include "base/build_variant.h"
 #include "base/message_box.h"
+#include "platform/input.h"
 
 namespace kv {
 
@@ -9,6 +10,7 @@ std::int32_t GameWindow::Reset() {
     active_ = 0;
     previousMouseX_ = previousMouseY_ = mouseX_ = mouseY_ = 0;
     clientOriginX_ = clientOriginY_ = 0;
+    input_ = nullptr;
     return 0;
 }
 
@@ -20,6 +22,17 @@ std::int32_t GameWindow::OnClose() {
 
 std::int32_t GameWindow::OnActivateApp(bool active) {
     active_ = active ? 1 : 0;
+    // Only the window in front reads the devices; the results do not matter here, a read that
+    // finds a device unacquired acquires it again.
+    if (input_) {
+        if (active) {
+            input_->AcquireMouse();
+            input_->AcquireKeyboard();
+        } else {
+            input_->UnacquireMouse();
+            input_->UnacquireKeyboard();
+        }
+    }
     return 0;
 }
 

@@ -8,6 +8,8 @@
 
 namespace kv {
 
+class Input;
+
 class GameWindow : public Window {
 public:
     GameWindow() = default;
@@ -21,6 +23,9 @@ public:
     std::int32_t PreviousMouseY() const { return previousMouseY_; }
     std::int32_t ClientOriginX() const { return clientOriginX_; }
     std::int32_t ClientOriginY() const { return clientOriginY_; }
+    // The script's input object (not owned): its devices follow the window's activation.
+    Input* GetInput() const { return input_; }
+    void SetInput(Input* input) { input_ = input; }
 
     std::int32_t OnClose() override;
     std::int32_t OnActivateApp(bool active) override;
@@ -36,6 +41,7 @@ private:
     std::int32_t mouseY_ = 0;
     std::int32_t clientOriginX_ = 0;
     std::int32_t clientOriginY_ = 0;
+    Input* input_ = nullptr;
 };
 
 }  // namespace kv

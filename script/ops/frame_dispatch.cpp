@@ -2,12 +2,76 @@
 
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
+#include "platform/input.h"
+#include "platform/key_codes.h"
+#include "script/ops/frame_hooks.h"
+#include "script/ops/op_state.h"
+#include "script/ops/op_table.h"
 
 namespace kv {
 
+namespace {
+
+// The keys and buttons with which the player takes the game back from skip mode; auto mode
+// also stops on Ctrl.
+bool PlayerTakesOver(bool ctrlCounts) {
+    if (!g_input) return false;
+    const Input& input = *g_input;
+    if (input.ButtonDown(0) || input.ButtonDown(1)) return true;
+    for (std::uint8_t key : {platform::key::Return, platform::key::NumpadEnter, platform::key::LeftShift,
+                             platform::key::RightShift, platform::key::Escape}) {
+        if (input.KeyDown(key)) return true;
+    }
+    return ctrlCounts && (input.KeyDown(platform::key::LeftControl) || input.KeyDown(platform::key::RightControl));
+}
+
+bool RedrawsMessagesOverEffects() { return (CurrentOp().flag & 0xFFu) != 0; }
+
+// Steps the running effect. False when the frame must end here (the script waits for the effect).
+bool RunScreenEffect() {
+    RefreshInput();
+    if (IsCtrlHeld() || g_gameState.skipMode) {
+        // Skipping: the effect ends at once on its final picture.
+        ShowEffectFinalPicture();
+        if (RedrawsMessagesOverEffects()) RedrawShownMessageWindows();
+        PresentScreen();
+        g_gameState.effectRunning = 0;
+        return true;
+    }
+    const EffectStep step = StepScreenEffect();
+    if (step != EffectStep::NotDue) {
+        if (step == EffectStep::Finished) g_gameState.effectRunning = 0;
+        if (RedrawsMessagesOverEffects()) RedrawShownMessageWindows();
+        PresentScreen();
+    }
+    return g_gameState.scriptRunsOn != 0;
+}
+
+}  // namespace
+
 void ProcessScriptFrame() {
-    // The game stands still while another program is in front.
-    if (!g_mainWindow || !g_mainWindow->IsActive()) return;
+    // The game stands still while another program is in front, and for good once the window is
+    // gone (the quit operation has run; the loop still gives one last frame).
+    if (!g_mainWindow || g_mainWindow->Handle() == 0 || !g_mainWindow->IsActive()) return;
+    if (!g_vm) return;
+
+    if (g_gameState.skipMode) {
+        RefreshInput();
+        if (PlayerTakesOver(false)) g_gameState.skipMode = 0;
+    }
+    if (g_gameState.autoMode) {
+        RefreshInput();
+        if (PlayerTakesOver(true)) {
+            EraseAutoModeIcon();
+            g_gameState.autoMode = 0;
+        }
+    }
+
+    StepSoundFades();
+
+    if (g_gameState.effectRunning && !RunScreenEffect()) return;
+
+    if (CallOperation(CurrentOp().operation) == kOpFinished) ClearCurrentOperation();
 }
 
 }  // namespace kv

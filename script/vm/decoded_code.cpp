@@ -6,163 +6,180 @@ namespace kv::vm_detail {
 
 namespace {
 
-struct Operand {
-    std::uint8_t source = 0;
-    std::uint32_t index = 0;
+class Fuser {
+public:
+    Fuser(const std::vector<SnxInstruction>& code, const IntegerBanks& banks,
+          const DecodedInstruction* decoded, std::vector<std::int32_t>& constants)
+        : code_(code), banks_(banks), decoded_(decoded), constants_(constants) {
+        // Each fused operation adds at most two constants; the pool must never move, since the
+        // entries point into it.
+        constants_.clear();
+        constants_.reserve(2 * code.size());
+    }
+
+    bool CompareJump(std::size_t p, DecodedInstruction& d);
+    bool Assign(std::size_t p, DecodedInstruction& d);
+    bool Step(std::size_t p, DecodedInstruction& d);
+
+private:
+    const std::int32_t* Operand(const SnxInstruction& ins);
+    std::int32_t* Target(const SnxInstruction& ins);
+    const DecodedInstruction* Arrival(std::size_t q) const;
+
+    const std::vector<SnxInstruction>& code_;
+    const IntegerBanks& banks_;
+    const DecodedInstruction* decoded_;
+    std::vector<std::int32_t>& constants_;
 };
 
-// An instruction that pushes a type-0 value read from an integer bank or given as a constant.
-bool IntegerOperand(const SnxInstruction& ins, std::vector<std::int32_t>& constants,
-                    Operand& out) {
+// The element an instruction pushes as a type-0 value: an integer variable inside its bank or
+// a constant. Null for anything else.
+const std::int32_t* Fuser::Operand(const SnxInstruction& ins) {
     if (ins.kind == snx::kOpLoadVariable) {
         switch (ins.b) {
-            case 0: out = {kSourceAInt, ins.a}; return true;
-            case 6: out = {kSourceBInt, ins.a}; return true;
-            case 12: out = {kSourceCInt, ins.a}; return true;
-            default: return false;
+            case 0: return ins.a < banks_.aCount ? banks_.a + ins.a : nullptr;
+            case 6: return ins.a < banks_.bCount ? banks_.b + ins.a : nullptr;
+            case 12: return ins.a < banks_.cCount ? banks_.c + ins.a : nullptr;
+            default: return nullptr;
         }
     }
     if (ins.kind == snx::kOpLoadConstant && ins.a == vm_type::kInt) {
-        out = {kSourceConstant, static_cast<std::uint32_t>(constants.size())};
-        constants.push_back(static_cast<std::int32_t>(ins.b));
-        return true;
+        constants_.push_back(static_cast<std::int32_t>(ins.b));
+        return &constants_.back();
     }
-    return false;
+    return nullptr;
 }
 
-// A load of a reference to an A or C integer that an assignment or a step accepts.
-bool IntegerTarget(const SnxInstruction& ins, Operand& out) {
+// The A or C integer inside its bank that a reference load names, which an assignment or a
+// step accepts as target. Null for anything else.
+std::int32_t* Fuser::Target(const SnxInstruction& ins) {
     if (ins.kind != snx::kOpLoadReference) {
-        return false;
+        return nullptr;
     }
     if (ins.b == 0) {
-        out = {kSourceAInt, ins.a};
-        return true;
+        return ins.a < banks_.aCount ? banks_.a + ins.a : nullptr;
     }
     if (ins.b == 12) {
-        out = {kSourceCInt, ins.a};
-        return true;
+        return ins.a < banks_.cCount ? banks_.c + ins.a : nullptr;
     }
-    return false;
+    return nullptr;
 }
 
 // Where execution arrives when it comes to instruction q: past a plain jump at q.
-std::uint32_t Arrival(const std::vector<SnxInstruction>& code, std::size_t q) {
-    if (q < code.size() && code[q].kind == snx::kOpJump && code[q].b < code.size()) {
-        return code[q].b;
+const DecodedInstruction* Fuser::Arrival(std::size_t q) const {
+    if (q < code_.size() && code_[q].kind == snx::kOpJump && code_[q].b < code_.size()) {
+        return decoded_ + code_[q].b;
     }
-    return static_cast<std::uint32_t>(q);
+    return decoded_ + q;
 }
 
 // x; y; compare; jump if true/false (with the target inside the code).
-bool FuseCompareJump(const std::vector<SnxInstruction>& code, std::size_t p,
-                     std::vector<std::int32_t>& constants, DecodedInstruction& d) {
-    if (p + 3 >= code.size()) {
+bool Fuser::CompareJump(std::size_t p, DecodedInstruction& d) {
+    if (p + 3 >= code_.size()) {
         return false;
     }
-    const SnxInstruction& compare = code[p + 2];
-    const SnxInstruction& jump = code[p + 3];
+    const SnxInstruction& compare = code_[p + 2];
+    const SnxInstruction& jump = code_[p + 3];
     if (compare.kind != snx::kOpCompare || compare.a > 5 ||
         (jump.kind != snx::kOpJumpIfTrue && jump.kind != snx::kOpJumpIfFalse) ||
-        jump.b >= code.size()) {
+        jump.b >= code_.size()) {
         return false;
     }
-    const std::size_t poolSize = constants.size();
-    Operand x;
-    Operand y;
-    if (!IntegerOperand(code[p], constants, x) || !IntegerOperand(code[p + 1], constants, y)) {
-        constants.resize(poolSize);
+    const std::size_t poolSize = constants_.size();
+    const std::int32_t* x = Operand(code_[p]);
+    const std::int32_t* y = x != nullptr ? Operand(code_[p + 1]) : nullptr;
+    if (y == nullptr) {
+        constants_.resize(poolSize);
         return false;
     }
+    // Outcomes (bit 0 less, bit 1 equal, bit 2 greater) for which each operator is true.
+    static constexpr std::uint8_t kTrueFor[6] = {0b010, 0b101, 0b001, 0b011, 0b100, 0b110};
+    const std::uint8_t trueFor = kTrueFor[compare.a];
+    const bool onTrue = jump.kind == snx::kOpJumpIfTrue;
     d.op = kFusedCompareJump;
-    d.sub = static_cast<std::uint8_t>(compare.a);
-    d.flags = static_cast<std::uint8_t>((jump.kind == snx::kOpJumpIfTrue ? kFlagJumpOnTrue : 0) |
+    d.takenMask = onTrue ? trueFor : static_cast<std::uint8_t>(~trueFor & 0b111);
+    d.flags = static_cast<std::uint8_t>((onTrue ? kFlagJumpOnTrue : 0) |
                                         (jump.a != 0 ? kFlagKeep : 0));
-    d.sourceX = x.source;
-    d.x = x.index;
-    d.sourceY = y.source;
-    d.y = y.index;
-    d.target = Arrival(code, jump.b == p + 3 ? p + 4 : jump.b);
-    d.next = Arrival(code, p + 4);
-    d.length = 4;
+    d.x = x;
+    d.y = y;
+    d.targetEntry = Arrival(jump.b == p + 3 ? p + 4 : jump.b);
+    d.nextEntry = Arrival(p + 4);
     return true;
 }
 
 // ref r; x; [y; add/subtract/multiply;] assign; discard.
-bool FuseAssign(const std::vector<SnxInstruction>& code, std::size_t p,
-                std::vector<std::int32_t>& constants, DecodedInstruction& d) {
-    Operand r;
-    if (!IntegerTarget(code[p], r) || p + 3 >= code.size()) {
+bool Fuser::Assign(std::size_t p, DecodedInstruction& d) {
+    if (p + 3 >= code_.size()) {
         return false;
     }
-    const std::size_t poolSize = constants.size();
-    Operand x;
-    if (!IntegerOperand(code[p + 1], constants, x)) {
+    std::int32_t* r = Target(code_[p]);
+    if (r == nullptr) {
         return false;
     }
-    Operand y;
+    const std::size_t poolSize = constants_.size();
+    const std::int32_t* x = Operand(code_[p + 1]);
+    if (x == nullptr) {
+        return false;
+    }
+    const std::int32_t* y = x;
     std::size_t next = p + 2;
-    std::uint8_t arithmetic = 0;
-    if (p + 5 < code.size() && code[p + 3].kind >= snx::kOpAdd &&
-        code[p + 3].kind <= snx::kOpMultiply && IntegerOperand(code[p + 2], constants, y)) {
-        arithmetic = static_cast<std::uint8_t>(code[p + 3].kind);
+    std::uint8_t op = kFusedCopy;
+    if (p + 5 < code_.size() && code_[p + 3].kind >= snx::kOpAdd &&
+        code_[p + 3].kind <= snx::kOpMultiply && (y = Operand(code_[p + 2])) != nullptr) {
+        static constexpr std::uint8_t kFusedArithmetic[3] = {kFusedAdd, kFusedSubtract,
+                                                             kFusedMultiply};
+        op = kFusedArithmetic[code_[p + 3].kind - snx::kOpAdd];
         next = p + 4;
     }
-    if (code[next].kind != snx::kOpAssign || code[next + 1].kind != snx::kOpDiscard) {
-        constants.resize(poolSize);
+    if (y == nullptr || code_[next].kind != snx::kOpAssign ||
+        code_[next + 1].kind != snx::kOpDiscard) {
+        constants_.resize(poolSize);
         return false;
     }
-    d.op = kFusedAssign;
-    d.sub = arithmetic;
-    d.sourceR = r.source;
-    d.r = r.index;
-    d.sourceX = x.source;
-    d.x = x.index;
-    d.sourceY = y.source;
-    d.y = y.index;
-    d.length = static_cast<std::uint8_t>(next + 2 - p);
-    d.next = Arrival(code, next + 2);
+    d.op = op;
+    d.r = r;
+    d.x = x;
+    d.y = y;
+    d.nextEntry = Arrival(next + 2);
     return true;
 }
 
 // ref r; increment/decrement; discard.
-bool FuseStep(const std::vector<SnxInstruction>& code, std::size_t p, DecodedInstruction& d) {
-    Operand r;
-    if (!IntegerTarget(code[p], r) || p + 2 >= code.size()) {
+bool Fuser::Step(std::size_t p, DecodedInstruction& d) {
+    if (p + 2 >= code_.size()) {
         return false;
     }
-    const std::uint32_t kind = code[p + 1].kind;
-    if ((kind != snx::kOpIncrement && kind != snx::kOpDecrement) ||
-        code[p + 2].kind != snx::kOpDiscard) {
+    std::int32_t* r = Target(code_[p]);
+    const std::uint32_t kind = code_[p + 1].kind;
+    if (r == nullptr || (kind != snx::kOpIncrement && kind != snx::kOpDecrement) ||
+        code_[p + 2].kind != snx::kOpDiscard) {
         return false;
     }
-    d.op = kFusedStep;
-    d.sub = kind == snx::kOpIncrement ? 1 : 0;
-    d.sourceR = r.source;
-    d.r = r.index;
-    d.length = 3;
-    d.next = Arrival(code, p + 3);
+    d.op = kind == snx::kOpIncrement ? kFusedIncrement : kFusedDecrement;
+    d.r = r;
+    d.nextEntry = Arrival(p + 3);
     return true;
 }
 
 }  // namespace
 
 void DecodeInstructions(const std::vector<SnxInstruction>& code, bool fuse,
-                        std::vector<DecodedInstruction>& decoded,
+                        const IntegerBanks& banks, std::vector<DecodedInstruction>& decoded,
                         std::vector<std::int32_t>& constants) {
     decoded.assign(code.size() + 1, DecodedInstruction{});
     decoded.back().op = kEndOfCode;
     decoded.back().plain = kEndOfCode;
-    constants.clear();
+    Fuser fuser(code, banks, decoded.data(), constants);
     for (std::size_t p = 0; p < code.size(); ++p) {
         const SnxInstruction& ins = code[p];
         DecodedInstruction& d = decoded[p];
-        d.plain = static_cast<std::uint8_t>(ins.kind > snx::kOpLineMarker ? snx::kOpInvalid : ins.kind);
+        d.plain = static_cast<std::uint8_t>(ins.kind > snx::kOpLineMarker ? snx::kOpInvalid
+                                                                          : ins.kind);
         d.op = d.plain;
         d.a = ins.a;
         d.b = ins.b;
-        if (fuse && !FuseCompareJump(code, p, constants, d) && !FuseAssign(code, p, constants, d)) {
-            FuseStep(code, p, d);
+        if (fuse && !fuser.CompareJump(p, d) && !fuser.Assign(p, d)) {
+            fuser.Step(p, d);
         }
     }
 }

@@ -3,11 +3,14 @@
 // first instruction of a few very common sequences is replaced by a fused operation that does
 // the whole sequence at once (a compare-and-branch, a statement "x = y op z;", "x++;").
 //
-// A fused entry covers `length` instructions, but the instructions it covers keep their own
+// A fused entry covers several instructions, but the instructions it covers keep their own
 // entries, so a jump or a pc set by a handler into the middle of a sequence runs exactly as
-// written. When a fused operation cannot take its fast way (a variable index outside its bank,
-// no room on the stack) it runs its first instruction alone, so every report and every error
-// comes from the same instruction, with the same pc and stack, as without fusion.
+// written. A sequence is fused only when every variable it names lies inside its bank, so a
+// fused operation has nothing to report; its operands are resolved to element pointers, which
+// is why the form is rebuilt whenever an integer bank moves or changes size. When a fused
+// operation finds too little room on the value stack for what the sequence would push, it runs
+// its first instruction alone, so the overflow comes from the same instruction, with the same
+// pc and stack, as without fusion.
 //
 // Where a fused operation goes on is worked out here too: an unconditional jump with a valid
 // target at that place changes nothing but pc, so the fused operation goes straight to the
@@ -25,44 +28,54 @@ namespace vm_detail {
 // Dispatch codes: plain kinds 0 .. 23 (kinds above 23 become 22, which fails the same way),
 // then the fused forms.
 inline constexpr std::uint8_t kFusedCompareJump = 24;  // x, y, compare, jump if true/false
-inline constexpr std::uint8_t kFusedAssign = 25;       // ref r, x [, y, arithmetic], assign, discard
-inline constexpr std::uint8_t kFusedStep = 26;         // ref r, increment/decrement, discard
+inline constexpr std::uint8_t kFusedCopy = 25;         // ref r, x, assign, discard
+inline constexpr std::uint8_t kFusedAdd = 26;          // ref r, x, y, add, assign, discard
+inline constexpr std::uint8_t kFusedSubtract = 27;     // ... subtract ...
+inline constexpr std::uint8_t kFusedMultiply = 28;     // ... multiply ...
+inline constexpr std::uint8_t kFusedIncrement = 29;    // ref r, increment, discard
+inline constexpr std::uint8_t kFusedDecrement = 30;    // ref r, decrement, discard
 // The entry past the last instruction, so that running off the end needs no test of pc.
-inline constexpr std::uint8_t kEndOfCode = 27;
-
-// Where a fused operand lives. Constants are gathered into a pool so that every operand is
-// read the same way: pool[source][index] after a check of index against that pool's size.
-inline constexpr std::uint8_t kSourceAInt = 0;
-inline constexpr std::uint8_t kSourceBInt = 1;
-inline constexpr std::uint8_t kSourceCInt = 2;
-inline constexpr std::uint8_t kSourceConstant = 3;
-inline constexpr int kSourceCount = 4;
+inline constexpr std::uint8_t kEndOfCode = 31;
+inline constexpr int kDispatchCodeCount = 32;
 
 inline constexpr std::uint8_t kFlagJumpOnTrue = 1;
 inline constexpr std::uint8_t kFlagKeep = 2;
 
-struct DecodedInstruction {
-    std::uint8_t op = 0;      // what Run dispatches on
-    std::uint8_t plain = 0;   // this instruction's own kind (above 23 as 22)
-    std::uint8_t sub = 0;     // compare operator; arithmetic kind (0: plain copy); step +1/-1 (1/0)
-    std::uint8_t flags = 0;
-    std::uint8_t sourceX = 0;
-    std::uint8_t sourceY = 0;
-    std::uint8_t sourceR = 0;
-    std::uint8_t length = 1;  // instructions covered
-    std::uint32_t a = 0;      // the instruction's own operands
-    std::uint32_t b = 0;
-    std::uint32_t x = 0;      // fused operands: indexes into their sources
-    std::uint32_t y = 0;
-    std::uint32_t r = 0;
-    std::uint32_t target = 0;  // where a taken fused jump goes (the jump-to-self rule applied)
-    std::uint32_t next = 0;    // where a fused operation goes on when it does not jump
+// The integer banks a decoded form was built for.
+struct IntegerBanks {
+    std::int32_t* a = nullptr;
+    std::uint32_t aCount = 0;
+    const std::int32_t* b = nullptr;
+    std::uint32_t bCount = 0;
+    std::int32_t* c = nullptr;
+    std::uint32_t cCount = 0;
+
+    bool operator==(const IntegerBanks&) const = default;
 };
 
-// Builds the run form of code: one entry per instruction and the end entry. With fuse false
-// every entry is the plain instruction.
+struct DecodedInstruction {
+    const void* handler = nullptr;  // Run's handler for op, filled in by Run itself
+    std::uint8_t op = 0;      // what Run dispatches on
+    std::uint8_t plain = 0;   // this instruction's own kind (above 23 as 22)
+    // Compare-jump: bit 0, 1 or 2 set when the jump is taken for x < y, x = y or x > y.
+    std::uint8_t takenMask = 0;
+    std::uint8_t flags = 0;
+    std::uint32_t a = 0;      // the instruction's own operands
+    std::uint32_t b = 0;
+    const std::int32_t* x = nullptr;  // fused operands (a copy reads x twice, as y too)
+    const std::int32_t* y = nullptr;
+    std::int32_t* r = nullptr;        // the variable a fused assignment or step writes
+    // Entries of the same form: where a taken fused jump goes (the jump-to-self rule applied)
+    // and where a fused operation goes on otherwise.
+    const DecodedInstruction* targetEntry = nullptr;
+    const DecodedInstruction* nextEntry = nullptr;
+};
+
+// Builds the run form of code: one entry per instruction and the end entry. Constants that
+// fused operations read are kept in constants. With fuse false every entry is the plain
+// instruction.
 void DecodeInstructions(const std::vector<SnxInstruction>& code, bool fuse,
-                        std::vector<DecodedInstruction>& decoded,
+                        const IntegerBanks& banks, std::vector<DecodedInstruction>& decoded,
                         std::vector<std::int32_t>& constants);
 
 }  // namespace vm_detail

@@ -59,6 +59,7 @@ void VmState::FreeBanks() {
     std::vector<std::uint8_t>().swap(data_);
     std::vector<vm_detail::DecodedInstruction>().swap(decoded_);
     std::vector<std::int32_t>().swap(constants_);
+    handlerTable_ = nullptr;
 }
 
 // ---- value stack ----
@@ -178,21 +179,31 @@ bool VmState::LoadCode(const std::uint8_t* image, std::size_t imageSize) {
         p += kInstructionSize;
     }
     std::vector<std::uint8_t> data(p, p + dataSize);
-    std::vector<vm_detail::DecodedInstruction> decoded;
-    std::vector<std::int32_t> constants;
-    vm_detail::DecodeInstructions(code, fuse_, decoded, constants);
 
     code_.swap(code);
     data_.swap(data);
-    decoded_.swap(decoded);
-    constants_.swap(constants);
     pc_ = 0;
+    Decode();
     return true;
 }
 
 void VmState::SetInstructionFusion(bool enabled) {
     fuse_ = enabled;
-    vm_detail::DecodeInstructions(code_, fuse_, decoded_, constants_);
+    Decode();
+}
+
+vm_detail::IntegerBanks VmState::CurrentIntegerBanks() {
+    return vm_detail::IntegerBanks{
+        aInt_.data(), static_cast<std::uint32_t>(aInt_.size()),
+        bInt_.data(), static_cast<std::uint32_t>(bInt_.size()),
+        cInt_.data(), static_cast<std::uint32_t>(cInt_.size()),
+    };
+}
+
+void VmState::Decode() {
+    decodedBanks_ = CurrentIntegerBanks();
+    vm_detail::DecodeInstructions(code_, fuse_, decodedBanks_, decoded_, constants_);
+    handlerTable_ = nullptr;
 }
 
 const SnxInstruction* VmState::InstructionAt(std::uint32_t index) const {

@@ -63,6 +63,7 @@ enum class VmFault : std::uint8_t {
 
 // Results of VmState::Run.
 namespace snx {
+inline constexpr std::int32_t kStepsSpent = 0;  // only from VmState::RunBounded
 inline constexpr std::int32_t kEnd = 1;
 inline constexpr std::int32_t kSystemCall = 2;
 inline constexpr std::int32_t kLineMarker = 3;
@@ -216,6 +217,16 @@ public:
     String GetSaveTitle() const { return saveTitle_; }
     void SetSaveTitle(const String& title) { saveTitle_ = title; }
 
+    // ---- common data: bank C in "SAVE__.KVR" of the save folder (script/save/common_data.cpp) ----
+    // Replaces the file as a whole (a temporary file renamed over it), creating the save folder
+    // when needed; false when the file could not be written, and the old one is then intact.
+    bool SaveCommonData(const String& version);
+    // Fills bank C from the file. True when it was read, or when there is none (the first run:
+    // bank C stays as it is). False for a file that exists but cannot be read, is cut short, or
+    // was written under another version text (with the "irregular save data" message); bank C
+    // is then unchanged.
+    bool LoadCommonData(const String& version);
+
     // ---- interpreter ----
     // Runs from pc until an instruction hands control back: 1 end, 2 system call, 3 line
     // marker, 4 return, negative a script error (snx::kErr...). A stack fault left by a
@@ -226,7 +237,17 @@ public:
     // The results are the same either way; tests and the fuzzer switch it off to compare.
     void SetInstructionFusion(bool enabled);
 
+    // Run, but ending the burst with snx::kStepsSpent once it has taken maxSteps steps (a
+    // fused sequence is one step), with pc and the stack as they then stand. Running on
+    // resumes exactly there. For the fuzzer and tests, whose scripts may loop forever.
+    std::int32_t RunBounded(std::uint64_t maxSteps);
+
 private:
+    template <bool kBounded>
+    std::int32_t RunLoop(std::uint64_t budget);
+    vm_detail::IntegerBanks CurrentIntegerBanks();
+    void Decode();
+
     template <typename T>
     static T* Element(std::vector<T>& bank, std::uint32_t index) {
         return index < bank.size() ? &bank[index] : nullptr;
@@ -249,9 +270,13 @@ private:
     std::vector<SnxInstruction> code_;
     std::vector<std::uint8_t> data_;
     std::int32_t pc_ = 0;
-    // What Run executes: code_ decoded, and the constants its fused operations read.
+    // What Run executes: code_ decoded for the integer banks as they were then, and the
+    // constants its fused operations read.
     std::vector<vm_detail::DecodedInstruction> decoded_;
     std::vector<std::int32_t> constants_;
+    vm_detail::IntegerBanks decodedBanks_;
+    // The handler table of the Run loop that filled in the decoded entries' handlers.
+    const void* const* handlerTable_ = nullptr;
     bool fuse_ = true;
 
     // Bank sizes are the vectors' sizes: every check goes against the array itself.

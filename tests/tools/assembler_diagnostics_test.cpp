@@ -50,6 +50,7 @@ TEST(AssemblerDiagnostics, BadStatements) {
     ExpectSingleError(".lines maybe\n", 1, "'on' or 'off'");
     ExpectSingleError(".data 0g\n", 1, "not a hexadecimal digit");
     ExpectSingleError(".data 012\n", 1, "odd number");
+    ExpectSingleError("x: .data 00\n", 1, "must begin its line");
     ExpectSingleError("call OpSetCaption \"a\" \"b\"\n", 1, "between arguments");
     ExpectSingleError("call OpSetCaption \"a\",\n", 1, "expected an argument");
 }

@@ -51,7 +51,7 @@ TEST(Disassembler, PrintsTheAssemblerSyntax) {
     const kvasm::DisassembleResult dis = kvasm::Disassemble(built.bytes);
     ASSERT_TRUE(dis.ok) << dis.error;
     EXPECT_EQ(dis.text,
-              "; 11 instructions, 19 data bytes\n"
+              "; 11 instructions, 18 data bytes\n"
               "L0000:\n"
               "    push \"タイトル\\n\\a{2}\"\n"
               "    sys OpSetCaption\n"
@@ -123,6 +123,11 @@ TEST(Disassembler, InlineLiteralsOnlyWhileTheyFollowFirstUse) {
     ExpectRoundTrip(bytes);
     EXPECT_EQ(kvasm::Disassemble(bytes).text,
               "; 3 instructions, 10 data bytes\n    push \"a\"\n    push \"b\"\n    push \"a\"\n");
+    // Two equal literals: the assembler would share one, so the second must keep its own place.
+    image.data = Literal({'a'});
+    image.data.insert(image.data.end(), image.data.begin(), image.data.end());
+    image.instructions = {{17, 2, 0}, {17, 2, 5}};
+    ExpectRoundTrip(kvasm::EncodeCodeImage(image));
 }
 
 TEST(Disassembler, RejectsFilesThatDoNotMatchTheirHeader) {
@@ -160,6 +165,12 @@ std::vector<uint8_t> RandomImage(uint32_t seed) {
             literalOffsets.push_back(static_cast<uint32_t>(image.data.size()));
             const std::vector<uint8_t> literal = Literal(text);
             image.data.insert(image.data.end(), literal.begin(), literal.end());
+        }
+    }
+    // Often use the literals in layout order first, as assembled scripts do.
+    if (below(2) == 0) {
+        for (uint32_t offset : literalOffsets) {
+            image.instructions.push_back({17, 2, offset});
         }
     }
     const uint32_t count = below(40);

@@ -425,6 +425,10 @@ private:
             dataLabels_.emplace(label, LabelDef{offset, line_});
             return;
         }
+        if (name == ".data") {
+            Fail("'.data' must begin its line (no label before it)");
+            return;
+        }
         Fail("unknown directive '" + name + "'");
     }
 

@@ -17,9 +17,9 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-// Parses decimal or 0x-hexadecimal digits; false on a stray character or a value that cannot be
-// a 32-bit word even before the sign is applied.
-bool ParseDigits(std::string_view digits, int64_t* value) {
+// Parses decimal or 0x-hexadecimal digits; false on a stray character, and *tooLarge when the
+// magnitude cannot be a 32-bit word whatever the sign.
+bool ParseDigits(std::string_view digits, int64_t* value, bool* tooLarge) {
     int base = 10;
     if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
         base = 16;
@@ -40,13 +40,13 @@ bool ParseDigits(std::string_view digits, int64_t* value) {
         } else {
             return false;
         }
-        result = result * base + digit;
-        if (result > 0xFFFFFFFFll) {
-            return false;
+        if (!*tooLarge) {
+            result = result * base + digit;
+            *tooLarge = result > 0xFFFFFFFFll;
         }
     }
     *value = result;
-    return true;
+    return !*tooLarge;
 }
 
 }  // namespace
@@ -133,9 +133,11 @@ bool LexLine(std::string_view line, std::vector<Token>* tokens, std::string* err
                 ++i;
             }
             int64_t value = 0;
+            bool tooLarge = false;
             token.text = std::string(line.substr(start, i - start));
-            if (!ParseDigits(line.substr(digitsStart, i - digitsStart), &value)) {
-                *error = "bad number '" + token.text + "'";
+            if (!ParseDigits(line.substr(digitsStart, i - digitsStart), &value, &tooLarge)) {
+                *error = tooLarge ? "number " + token.text + " does not fit 32 bits"
+                                  : "bad number '" + token.text + "'";
                 return false;
             }
             token.kind = TokenKind::kNumber;

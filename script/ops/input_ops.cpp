@@ -1,0 +1,41 @@
+#include "script/ops/input_ops.h"
+
+#include "app/globals/globals.h"
+#include "base/message_box.h"
+#include "platform/game_window.h"
+#include "platform/input.h"
+#include "script/ops/op_state.h"
+
+namespace kv {
+
+namespace {
+// "Failed to create the DirectInput manager", in the code page the games were made in.
+constexpr const char kCreateFailedText[] =
+    "DirectInput"
+    "\x83}\x83l\x81[\x83W\x83\x83"  // manager
+    "\x90\xB6\x90\xAC\x82\xC9"      // creation (+ particle)
+    "\x8E\xB8\x94s";                // failed
+}  // namespace
+
+std::uint32_t CreateDirectInputManager() {
+    if (!g_input) {
+        Input* input = new Input();
+        platform::WindowId window = g_mainWindow ? g_mainWindow->Handle() : 0;
+        for (int attempt = 0; attempt < kInputCreateAttempts; ++attempt) {
+            if (input->Create(window) == 0) {
+                g_input = input;
+                if (g_mainWindow) g_mainWindow->SetInput(input);
+                return CompleteOperation(0);
+            }
+            // The keyboard goes only to the window in front; give the player time to come back.
+            platform::Get().Sleep(kInputCreateRetryMs);
+        }
+        // Its destructor releases what the attempts made.
+        delete input;
+    }
+    MessageBoxOk(0, kCreateFailedText, "error");
+    SetCurrentOperation(kOpQuit);
+    return kOpContinue;
+}
+
+}  // namespace kv

@@ -1,0 +1,247 @@
+#include "script/ops/op_table.h"
+
+#include <string>
+
+#include "app/globals/globals.h"
+#include "script/ops/input_ops.h"
+#include "script/ops/op_state.h"
+#include "script/ops/system_ops.h"
+
+namespace kv {
+
+namespace {
+
+struct OpEntry {
+    const char* name;
+    OpHandler handler;
+};
+
+// Entries still on OpNotAvailable are operations of this version's missing parts; each gets its
+// handler here when its part is built.
+OpEntry g_operations[kOperationCount] = {
+    {"OpRunScript", OpRunScript},  // 0
+    {"OpQuit", OpQuit},  // 1
+    {"ReturnSNX", ReturnSNX},  // 2
+    {"OpDummy", OpDummy},  // 3
+    {"OpDummy", OpDummy},  // 4
+    {"OpDummy", OpDummy},  // 5
+    {"OpDummy", OpDummy},  // 6
+    {"OpDummy", OpDummy},  // 7
+    {"OpDummy", OpDummy},  // 8
+    {"OpDummy", OpDummy},  // 9
+    {"LoadSNX", LoadSNX},  // 10
+    {"CallSNX", CallSNX},  // 11
+    {"OpSetCaption", OpSetCaption},  // 12
+    {"OpResetTimer", OpNotAvailable},  // 13
+    {"OpWaitTimer", OpRunPhase},  // 14
+    {"OpWaitClick", OpRunPhase},  // 15
+    {"AllocLayers", OpNotAvailable},  // 16
+    {"AllocMaskLayers", OpNotAvailable},  // 17
+    {"LoadLayer", OpNotAvailable},  // 18
+    {"LoadMaskLayer", OpNotAvailable},  // 19
+    {"SetLayerVisible", OpNotAvailable},  // 20
+    {"SetLayerPosition", OpNotAvailable},  // 21
+    {"SetLayerRect", OpNotAvailable},  // 22
+    {"SetLayerMask", OpNotAvailable},  // 23
+    {"SetLayerDrawMode", OpNotAvailable},  // 24
+    {"SetLayerClipRect", OpNotAvailable},  // 25
+    {"StartupGraphicEffect", OpNotAvailable},  // 26
+    {"SetGraphicEffectInterval", OpNotAvailable},  // 27
+    {"SetBrightness", OpNotAvailable},  // 28
+    {"OpAllocTextWindows", OpNotAvailable},  // 29
+    {"SetMessageFont", OpNotAvailable},  // 30
+    {"SetMessageFontStyle", OpNotAvailable},  // 31
+    {"SetMessageGlyphFormat", OpNotAvailable},  // 32
+    {"SetMessageGlyphPlacement", OpNotAvailable},  // 33
+    {"SetMessageShadow", OpNotAvailable},  // 34
+    {"SetMessageTextColor", OpNotAvailable},  // 35
+    {"SetMessageShadowColor", OpNotAvailable},  // 36
+    {"SetMessageShadowOffset", OpNotAvailable},  // 37
+    {"SetMessageWindowRects", OpNotAvailable},  // 38
+    {"SetMessageRenderer", OpNotAvailable},  // 39
+    {"SetMessageHanging", OpNotAvailable},  // 40
+    {"SetMessageBracketIndent", OpNotAvailable},  // 41
+    {"SetMessageBacklogFlag", OpNotAvailable},  // 42
+    {"SetMessageCharDelay", OpNotAvailable},  // 43
+    {"MessageFlow", OpRunPhase},  // 44
+    {"CreateSoundChannels", OpNotAvailable},  // 45
+    {"SetChannelPack", OpNotAvailable},  // 46
+    {"SetChannelStreaming", OpNotAvailable},  // 47
+    {"PlayDSB", OpNotAvailable},  // 48
+    {"CreatePackFiles", OpNotAvailable},  // 49
+    {"SetPackFileName", OpNotAvailable},  // 50
+    {"StopChannel", OpNotAvailable},  // 51
+    {"SetMessageVoiceChannel", OpNotAvailable},  // 52
+    {"SetMessageInstant", OpNotAvailable},  // 53
+    {"CreateSystemButtons", OpNotAvailable},  // 54
+    {"SetSystemButtonImage", OpNotAvailable},  // 55
+    {"SetSystemButtonEnable", OpNotAvailable},  // 56
+    {"SetSystemButtonVisible", OpNotAvailable},  // 57
+    {"DefineSystemButton", OpNotAvailable},  // 58
+    {"SetSystemButtonSound", OpNotAvailable},  // 59
+    {"ScreenUpdate", OpRunPhase},  // 60
+    {"SetLayerHiddenOnView", OpNotAvailable},  // 61
+    {"BindWindowModeVar", OpNotAvailable},  // 62
+    {"BindEffectsVar", OpNotAvailable},  // 63
+    {"BindInstantTextVar", OpNotAvailable},  // 64
+    {"BindChannelVolumeVar", OpNotAvailable},  // 65
+    {"ApplyWindowMode", OpNotAvailable},  // 66
+    {"ApplyChannelVolume", OpNotAvailable},  // 67
+    {"ReadyToClickableMap", OpNotAvailable},  // 68
+    {"ClearClickableMap", OpNotAvailable},  // 69
+    {"ClickableMapSelect", OpRunPhase},  // 70
+    {"SetClickableArea", OpNotAvailable},  // 71
+    {"SetChannelVolume", OpNotAvailable},  // 72
+    {"SetRightClickEnable", OpNotAvailable},  // 73
+    {"BindSkipVar", OpNotAvailable},  // 74
+    {"SetMessageSpacing", OpNotAvailable},  // 75
+    {"StartSkip", OpNotAvailable},  // 76
+    {"ScriptMessageBox", OpNotAvailable},  // 77
+    {"NameEntryDialog", OpNotAvailable},  // 78
+    {"ChoiceMenu", OpRunPhase},  // 79
+    {"SetBacklogWindow", OpNotAvailable},  // 80
+    {"SetBacklogVoiceIcon", OpNotAvailable},  // 81
+    {"BacklogView", OpRunPhase},  // 82
+    {"BacklogPageForward", OpNotAvailable},  // 83
+    {"BacklogPageBack", OpNotAvailable},  // 84
+    {"ReturnFromRightClickScreen", OpNotAvailable},  // 85
+    {"SetEffectMessageRedraw", OpNotAvailable},  // 86
+    {"SetSystemButtonSpaceKey", OpNotAvailable},  // 87
+    {"SetSystemButtonWheel", OpNotAvailable},  // 88
+    {"SetClickWaitIconEnable", OpNotAvailable},  // 89
+    {"DefineClickWaitIcon", OpNotAvailable},  // 90
+    {"TitleBackGetTitleData", OpNotAvailable},  // 91
+    {"SoundsResetOp", OpRunPhase},  // 92
+    {"SetSNXTitle", OpNotAvailable},  // 93
+    {"SetThumbnailSize", OpNotAvailable},  // 94
+    {"Save", OpNotAvailable},  // 95
+    {"LoadDispatch", OpRunPhase},  // 96
+    {"SaveLoadMapDispatch", OpRunPhase},  // 97
+    {"ReleaseSaveDataHeader", OpNotAvailable},  // 98
+    {"ClickableMapDispatch", OpRunPhase},  // 99
+    {"ResetSaveLoadClickableMapsChoise", OpNotAvailable},  // 100
+    {"MovieDispatch", OpRunPhase},  // 101
+    {"OpDummy", OpDummy},  // 102
+    {"OpDummy", OpDummy},  // 103
+    {"Random", OpNotAvailable},  // 104
+    {"CompareStrings", OpNotAvailable},  // 105
+    {"ClearLayer", OpNotAvailable},  // 106
+    {"ReadyToChipClickableMap", OpNotAvailable},  // 107
+    {"ReleaseChipClickableMap", OpNotAvailable},  // 108
+    {"RClickDispatch", OpRunPhase},  // 109
+    {"SetClickableAreaRects", OpNotAvailable},  // 110
+    {"ClearMaskLayer", OpNotAvailable},  // 111
+    {"ReplayMsgBoxSound", OpNotAvailable},  // 112
+    {"OpenExternal", OpNotAvailable},  // 113
+    {"ClearBankA", OpNotAvailable},  // 114
+    {"Substring", OpNotAvailable},  // 115
+    {"ConcatStrings", OpNotAvailable},  // 116
+    {"SaveWithNewThumbnail", OpNotAvailable},  // 117
+    {"GetLocalTimeToVariables", OpNotAvailable},  // 118
+    {"BindAutoWaitVar", OpNotAvailable},  // 119
+    {"SetSpareSetting", OpNotAvailable},  // 120
+    {"StartAutoMode", OpNotAvailable},  // 121
+    {"EndAutoMode", OpNotAvailable},  // 122
+    {"FormatNumber", OpNotAvailable},  // 123
+    {"FadeInPlayDSB", OpNotAvailable},  // 124
+    {"StartVolumeFade", OpNotAvailable},  // 125
+    {"CreateDirectInputManager", CreateDirectInputManager},  // 126
+    {"GetLayerSize", OpNotAvailable},  // 127
+    {"RedrawMessageWindow", OpNotAvailable},  // 128
+    {"ResetTextWindow", OpNotAvailable},  // 129
+    {"StringLength", OpNotAvailable},  // 130
+    {"SetTableEntry", OpNotAvailable},  // 131
+    {"SoundOp132", OpNotAvailable},  // 132
+    {"GetVoiceWindowToVariable", OpNotAvailable},  // 133
+    {"OpTimedWait", OpRunPhase},  // 134
+    {"OpWaitTimerSet", OpNotAvailable},  // 135
+    {"OpWaitTimerRun", OpNotAvailable},  // 136
+    {"OpWaitClickSet", OpNotAvailable},  // 137
+    {"OpWaitClickRun", OpNotAvailable},  // 138
+    {"MessageFlowReady", OpNotAvailable},  // 139
+    {"FlowMessage", OpNotAvailable},  // 140
+    {"WaitMessageClick", OpNotAvailable},  // 141
+    {"WaitMessageCharDelay", OpNotAvailable},  // 142
+    {"FlushMessageOp", OpNotAvailable},  // 143
+    {"ScreenUpdateReady", OpNotAvailable},  // 144
+    {"ScreenUpdateWait", OpNotAvailable},  // 145
+    {"ScreenUpdateFinish", OpNotAvailable},  // 146
+    {"ClickableMapSelectReady", OpNotAvailable},  // 147
+    {"ClickableMapSelectRun", OpNotAvailable},  // 148
+    {"ChoiceMenuReady", OpNotAvailable},  // 149
+    {"ChoiceMenuSelect", OpNotAvailable},  // 150
+    {"ChoiceMenuFinish", OpNotAvailable},  // 151
+    {"BacklogViewReady", OpNotAvailable},  // 152
+    {"BacklogViewRun", OpNotAvailable},  // 153
+    {"BacklogViewFinish", OpNotAvailable},  // 154
+    {"StopAllChannels", OpNotAvailable},  // 155
+    {"TitleBackSetTitleData", OpNotAvailable},  // 156
+    {"Load", OpNotAvailable},  // 157
+    {"LoadDataSet", OpNotAvailable},  // 158
+    {"ReadyToSaveLoadClickableMap", OpNotAvailable},  // 159
+    {"ReadyToSaveLoadClickableMap1", OpNotAvailable},  // 160
+    {"ReadyToSaveLoadClickableMap2", OpNotAvailable},  // 161
+    {"ReadyClickableMap", OpNotAvailable},  // 162
+    {"RunClickableMap", OpNotAvailable},  // 163
+    {"ReadyToPlayMovie", OpNotAvailable},  // 164
+    {"WaitMovie", OpNotAvailable},  // 165
+    {"EndMovie", OpNotAvailable},  // 166
+    {"ReadyRClickWait", OpNotAvailable},  // 167
+    {"RunClickableMapWithRClick", OpNotAvailable},  // 168
+    {"ReadyTimedWait", OpNotAvailable},  // 169
+    {"RunTimedWait", OpNotAvailable},  // 170
+};
+
+constexpr PhaseRange kPhaseRanges[] = {
+    {14, 135, 2},  {15, 137, 2},  {44, 139, 5},  {60, 144, 3},  {70, 147, 2},
+    {79, 149, 3},  {82, 152, 3},  {92, 155, 2},  {96, 157, 2},  {97, 159, 3},
+    {99, 162, 2},  {101, 164, 3}, {109, 167, 2}, {134, 169, 2},
+};
+
+}  // namespace
+
+const char* OperationName(std::uint32_t index) {
+    return index < kOperationCount ? g_operations[index].name : nullptr;
+}
+
+OpHandler OperationHandler(std::uint32_t index) {
+    return index < kOperationCount ? g_operations[index].handler : nullptr;
+}
+
+std::uint32_t CallOperation(std::uint32_t index) {
+    if (index >= kOperationCount) {
+        return FailOperation("Operation " + std::to_string(index) + " is not in the operation table.");
+    }
+    return g_operations[index].handler();
+}
+
+const PhaseRange* FindPhaseRange(std::uint32_t operation) {
+    for (const PhaseRange& range : kPhaseRanges) {
+        if (range.operation == operation) return &range;
+    }
+    return nullptr;
+}
+
+std::uint32_t OpRunPhase() {
+    const OpState& op = CurrentOp();
+    const PhaseRange* range = FindPhaseRange(op.operation);
+    // A restored save or a damaged one can hold any phase; only the operation's own entries run.
+    if (!range || op.phase >= range->count) {
+        return FailOperation("Operation " + std::to_string(op.operation) + " has no phase " +
+                             std::to_string(op.phase) + ".");
+    }
+    return CallOperation(range->base + op.phase);
+}
+
+std::uint32_t OpNotAvailable() {
+    return FailOperation("Operation " + std::to_string(CurrentOp().operation) + " is not available in this version.");
+}
+
+OpHandler ReplaceOperationHandler(std::uint32_t index, OpHandler handler) {
+    if (index >= kOperationCount) return nullptr;
+    OpHandler old = g_operations[index].handler;
+    g_operations[index].handler = handler;
+    return old;
+}
+
+}  // namespace kv

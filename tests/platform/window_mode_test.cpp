@@ -1,0 +1,68 @@
+// Switching the game window between the window and full screen.
+
+#include <gtest/gtest.h>
+
+#include "app/engine.h"
+#include "app/globals/globals.h"
+#include "platform/display_mode.h"
+#include "platform/game_window.h"
+#include "platform/platform_base.h"
+#include "tests/support/headless_game.h"
+
+namespace {
+
+struct Placement {
+    platform::Rect client;
+    platform::Rect origin;
+    bool fullScreen = false;
+};
+
+class WindowModeTest : public kvtest::HeadlessGameTest {
+public:
+    // Runs the game and, at its second sleep, switches through the given modes, recording where
+    // the window stands after each.
+    std::vector<Placement> RunSwitches(std::vector<std::uint8_t> modes) {
+        std::vector<Placement> placements;
+        WriteMinimalGame();
+        Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
+            if (os.SleepCalls() != 2) return;
+            for (std::uint8_t mode : modes) {
+                kv::SetWindowMode(mode);
+                platform::WindowId window = kv::g_mainWindow->Handle();
+                placements.push_back({os.GetClientRect(window), os.ClientOrigin(window),
+                                      kv::g_displayMode->IsFullScreen()});
+            }
+            platform::PlatformBase::RequestTermination();
+        });
+        EXPECT_EQ(kv::WinMain(), 0);
+        return placements;
+    }
+};
+
+TEST_F(WindowModeTest, SwitchesToFullScreenAndBack) {
+    auto placements = RunSwitches({1, 1, 0});
+    ASSERT_EQ(placements.size(), 3u);
+    EXPECT_TRUE(placements[0].fullScreen);
+    EXPECT_EQ(placements[0].client.width, 1024);  // the desktop, with the screen scaled into it
+    EXPECT_TRUE(placements[1].fullScreen);         // asking again changes nothing
+    EXPECT_FALSE(placements[2].fullScreen);
+    EXPECT_EQ(placements[2].client.width, 800);
+    EXPECT_EQ(placements[2].client.height, 600);
+    // Centred by its client size, as the window-mode switch does.
+    EXPECT_EQ(placements[2].origin.x, (1024 - 800) / 2 + 3);
+}
+
+TEST_F(WindowModeTest, ARefusedFullScreenLeavesAWorkingWindow) {
+    auto options = DefaultOptions();
+    options.desktopBitsPerPixel = 8;
+    Reinstall(options);
+    auto placements = RunSwitches({1, 0, 1});
+    ASSERT_EQ(placements.size(), 3u);
+    for (const Placement& p : placements) {
+        EXPECT_FALSE(p.fullScreen);
+        EXPECT_EQ(p.client.width, 800);
+        EXPECT_EQ(p.client.height, 600);
+    }
+}
+
+}  // namespace
