@@ -3,6 +3,7 @@
 #include "base/app_env.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
+#include "platform/input.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
@@ -17,6 +18,8 @@ void DeleteGlobal(T*& object) {
 
 void ShutdownGame() {
     DeleteGlobal(g_vm);
+    if (g_mainWindow) g_mainWindow->SetInput(nullptr);
+    DeleteGlobal(g_input);
     DeleteGlobal(g_displayMode);  // leaves full screen first
     DeleteGlobal(g_appEnv);
     DeleteGlobal(g_mainWindow);   // last of the objects: destroys the window

@@ -113,7 +113,7 @@ void* PlatformBase::GetWindowUserData(WindowId window) {
 void PlatformBase::SetWindowStyle(WindowId window, WindowStyle style) {
     if (WindowRecord* record = FindWindow(window)) {
         record->style = style;
-        OnWindowChanged(window, *record);
+        OnWindowChanged(window, *record, WindowChange::Style);
     }
 }
 
@@ -121,14 +121,14 @@ bool PlatformBase::SetWindowPosition(WindowId window, ZOrder, Rect outer) {
     WindowRecord* record = FindWindow(window);
     if (!record) return false;
     record->outer = outer;
-    OnWindowChanged(window, *record);
+    OnWindowChanged(window, *record, WindowChange::Position);
     return true;
 }
 
 void PlatformBase::SetWindowCaption(WindowId window, std::string_view caption) {
     if (WindowRecord* record = FindWindow(window)) {
         record->caption = std::string(caption);
-        OnWindowChanged(window, *record);
+        OnWindowChanged(window, *record, WindowChange::Caption);
     }
 }
 

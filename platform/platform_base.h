@@ -71,7 +71,8 @@ protected:
     // Hooks for a backend that keeps a real window beside the record.
     virtual bool OnWindowCreated(WindowId, WindowRecord&) { return true; }
     virtual void OnWindowDestroyed(WindowId, WindowRecord&) {}
-    virtual void OnWindowChanged(WindowId, WindowRecord&) {}
+    enum class WindowChange : std::uint8_t { Caption, Style, Position };
+    virtual void OnWindowChanged(WindowId, WindowRecord&, WindowChange) {}
 
     WindowRecord* FindWindow(WindowId window);
     // What the backend has seen of the keyboard and mouse (updated while pumping events).

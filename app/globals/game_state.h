@@ -52,6 +52,10 @@ struct GameState {
     std::int32_t voicedWindow;     // window of the last message shown with a voice, -1 none
     std::int32_t thumbnailWidth;   // save thumbnails; 0 until the script sets them
     std::int32_t thumbnailHeight;
+
+    // A choice menu holds its choices: the script's skip and auto-mode requests are refused
+    // meanwhile. The choice menu sets it when it opens and clears it when it closes.
+    std::uint8_t choiceMenuShowing;
 };
 
 void ResetGameState(GameState& state);

@@ -226,7 +226,7 @@ bool SdlPlatform::OnWindowCreated(WindowId id, WindowRecord& record) {
         SDL_UnlockTexture(native.texture);
     }
     natives_[id] = native;
-    if (record.style == WindowStyle::FullScreen) OnWindowChanged(id, record);
+    if (record.style == WindowStyle::FullScreen) OnWindowChanged(id, record, WindowChange::Style);
     return true;
 }
 
@@ -239,24 +239,33 @@ void SdlPlatform::OnWindowDestroyed(WindowId id, WindowRecord&) {
     natives_.erase(it);
 }
 
-void SdlPlatform::OnWindowChanged(WindowId id, WindowRecord& record) {
+void SdlPlatform::OnWindowChanged(WindowId id, WindowRecord& record, WindowChange change) {
     auto it = natives_.find(id);
     if (it == natives_.end()) return;
     NativeWindow& native = it->second;
-    std::string title = CodePageToUtf8Lossy(record.caption);
-    SDL_SetWindowTitle(native.window, title.c_str());
-    bool wantFull = record.style == WindowStyle::FullScreen;
-    if (wantFull != native.fullScreen) {
-        if (SDL_SetWindowFullscreen(native.window, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
-            native.fullScreen = wantFull;
-        else
-            record.style = native.fullScreen ? WindowStyle::FullScreen : WindowStyle::Framed;
+    switch (change) {
+        case WindowChange::Caption: {
+            std::string title = CodePageToUtf8Lossy(record.caption);
+            SDL_SetWindowTitle(native.window, title.c_str());
+            break;
+        }
+        case WindowChange::Style: {
+            bool wantFull = record.style == WindowStyle::FullScreen;
+            if (wantFull == native.fullScreen) break;
+            if (SDL_SetWindowFullscreen(native.window, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0)
+                native.fullScreen = wantFull;
+            else
+                record.style = native.fullScreen ? WindowStyle::FullScreen : WindowStyle::Framed;
+            ShowTexture(native);
+            break;
+        }
+        case WindowChange::Position:
+            if (!native.fullScreen) {
+                Rect frame = OuterRectForClient(WindowStyle::Framed, 0, 0);
+                SDL_SetWindowPosition(native.window, record.outer.x - frame.x, record.outer.y - frame.y);
+            }
+            break;
     }
-    if (!native.fullScreen) {
-        Rect frame = OuterRectForClient(WindowStyle::Framed, 0, 0);
-        SDL_SetWindowPosition(native.window, record.outer.x - frame.x, record.outer.y - frame.y);
-    }
-    ShowTexture(native);
 }
 
 void SdlPlatform::ShowWindow(WindowId window) {

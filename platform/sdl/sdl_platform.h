@@ -39,7 +39,7 @@ protected:
     void PumpSystemEvents() override;
     bool OnWindowCreated(WindowId id, WindowRecord& record) override;
     void OnWindowDestroyed(WindowId id, WindowRecord& record) override;
-    void OnWindowChanged(WindowId id, WindowRecord& record) override;
+    void OnWindowChanged(WindowId id, WindowRecord& record, WindowChange change) override;
 
 private:
     struct NativeWindow {

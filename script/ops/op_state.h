@@ -8,10 +8,13 @@
 //   - a fatal operand error shows a box over the window, makes operation 1 current and returns
 //     0, so that the next frame ends the game (FailOperation).
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "app/globals/game_state.h"
+#include "script/vm/operand_access.h"
 
 namespace kv {
 
@@ -49,5 +52,17 @@ std::uint32_t CompleteOperation(std::int32_t result = 0);
 std::uint32_t FailOperation(std::string_view text);
 // FailOperation with "Illiegal argments in " + name + "().".
 std::uint32_t FailIllegalArguments(std::string_view operationName);
+
+// Fetches a string operand into the handler's buffer (64, 128 or 1024 bytes). The buffer starts
+// as the empty text, so a fetch that fails (a number where a text belongs, a bad variable)
+// still leaves a terminated text. Returns the fetch's result.
+template <std::size_t N>
+bool FetchOperandText(const VmValue& operand, char (&buffer)[N]) {
+    static_assert(N > 0);
+    std::memset(buffer, 0, N);
+    const bool fetched = FetchStringOperand(operand, buffer, N);
+    buffer[N - 1] = '\0';
+    return fetched;
+}
 
 }  // namespace kv

@@ -7,7 +7,6 @@
 #include "base/text_utils.h"
 #include "platform/game_window.h"
 #include "script/ops/op_state.h"
-#include "script/vm/operand_access.h"
 #include "script/vm/resource_lookup.h"
 #include "script/vm/snx_error.h"
 #include "script/vm/vm_state.h"
@@ -17,14 +16,6 @@ namespace kv {
 namespace {
 
 platform::WindowId OwnerWindow() { return g_mainWindow ? g_mainWindow->Handle() : 0; }
-
-// Pops a string operand into a buffer that holds a text whatever the fetch gives.
-template <std::size_t N>
-void PopStringOperand(char (&buffer)[N]) {
-    buffer[0] = '\0';
-    FetchStringOperand(g_vm->Pop(), buffer, N);
-    buffer[N - 1] = '\0';
-}
 
 // Bytes of text that fit in capacity - 1 without splitting a double-byte character.
 std::size_t FittingLength(const char* text, std::size_t capacity) {
@@ -104,7 +95,7 @@ std::uint32_t OpDummy() {
 std::uint32_t LoadSNX() {
     if (!g_vm) return FailOperation("This game failed to load SNX-file in LoadSNX().");
     char name[128];
-    PopStringOperand(name);
+    FetchOperandText(g_vm->Pop(), name);
     if (!LoadScriptFile(String(name))) return FailOperation("This game failed to load SNX-file in LoadSNX().");
     return kOpFinished;
 }
@@ -114,9 +105,8 @@ std::uint32_t CallSNX() {
     const VmValue operand = g_vm->Pop();
     g_vm->SetPc(g_vm->Pc() + 1);
     g_vm->PushCallFrame(0);
-    char name[128] = {};
-    FetchStringOperand(operand, name, sizeof name);
-    name[sizeof name - 1] = '\0';
+    char name[128];
+    FetchOperandText(operand, name);
     if (!LoadScriptFile(String(name))) return FailOperation("This game failed to load SNX-file in CallSNX().");
     g_vm->Push(vm_type::kInt, 0);
     return kOpFinished;
@@ -125,7 +115,7 @@ std::uint32_t CallSNX() {
 std::uint32_t OpSetCaption() {
     if (!g_vm) return FailIllegalArguments("OpSetCaption");
     char text[128];
-    PopStringOperand(text);
+    FetchOperandText(g_vm->Pop(), text);
     char* caption = g_gameState.caption;
     const std::size_t length = FittingLength(text, sizeof g_gameState.caption);
     std::memset(caption, 0, sizeof g_gameState.caption);

@@ -230,6 +230,7 @@ void SetScriptLineCaption(std::int32_t line) {
     if (g_mainWindow == nullptr || g_vm == nullptr) return;
     const std::size_t captionLength = strnlen(g_gameState.caption, sizeof g_gameState.caption);
     std::string caption(g_gameState.caption, captionLength);
+    caption.append(g_gameState.secondCaption, strnlen(g_gameState.secondCaption, sizeof g_gameState.secondCaption));
     caption += g_vm->GetScriptName().View();
     caption += ".SNX=Line : ";
     caption += String::FromInt(line).View();

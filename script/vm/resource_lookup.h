@@ -56,7 +56,8 @@ struct SoundLoadTarget {
 // final), then in "snd\". A packed Ogg file cannot stream and is refused with a message.
 bool LoadSound(const String& name, const SoundLoadTarget& channel, const ResourceDecoder& decode);
 
-// Window caption: the caption text + the script name + ".SNX=Line : " + line.
+// The window caption while a script runs: the caption text + the second caption text + the
+// current script name + ".SNX=Line : " + line.
 void SetScriptLineCaption(std::int32_t line);
 
 }  // namespace kv

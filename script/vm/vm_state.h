@@ -137,7 +137,7 @@ public:
     VmState(const VmState&) = delete;
     VmState& operator=(const VmState&) = delete;
 
-    // Frees the variable banks, the instructions and the data area.
+    // Frees the variable banks, the instructions and the data area; the banks are then empty.
     void FreeBanks();
 
     // ---- value stack ----
@@ -190,6 +190,7 @@ public:
     // A bytes and bank C. Negative or oversized counts and short images are refused with false
     // and nothing changes.
     bool LoadVariableImage(const std::uint8_t* image, std::size_t imageSize);
+    // Elements in the bank: its count from the variable image, 0 before one and after FreeBanks.
     std::int32_t VariableCount(VarBank bank) const;
 
     // Checked element access: null when the index lies outside the bank.

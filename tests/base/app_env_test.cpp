@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "temp_game_folder.h"
+#include "tests/support/headless_game.h"
 
 namespace kv {
 namespace {
 
-class AppEnvTest : public basetest::TempGameFolderTest {
+class AppEnvTest : public kvtest::HeadlessGameTest {
 protected:
     // Loads text as kvrebody.INF into a fresh AppEnv.
     AppEnv Load(std::string_view text) {
@@ -101,7 +101,10 @@ TEST_F(AppEnvTest, KeyAtTheEndOfTheTextIsAbsent) {
 
 class AppEnvExeTest : public AppEnvTest {
 protected:
-    std::string ModuleFileName() const override { return "game.exe"; }
+    void SetUp() override {
+        AppEnvTest::SetUp();
+        UseModuleFileName("game.exe");
+    }
 };
 
 TEST_F(AppEnvExeTest, ReadsTheFileNamedAfterTheProgram) {
@@ -111,7 +114,7 @@ TEST_F(AppEnvExeTest, ReadsTheFileNamedAfterTheProgram) {
     env.LoadInf();
     EXPECT_STREQ(env.GetSaveDir().c_str(), "right\\");
 
-    InstallPlatform("play.bin");
+    UseModuleFileName("play.bin");
     WriteFile("play.bin.INF", "SAVEDIRNAME:\"bin\"");
     env.ReadModulePath();
     env.LoadInf();

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_game_folder.h"
+#include "tests/support/headless_game.h"
 
 namespace kv {
 namespace {
@@ -28,7 +28,7 @@ TEST(IsDbcsLeadPairTest, ShiftJisRanges) {
     EXPECT_FALSE(IsDbcsLeadPair(""));
 }
 
-using FileQueryTest = basetest::TempGameFolderTest;
+using FileQueryTest = kvtest::HeadlessGameTest;
 
 TEST_F(FileQueryTest, SizeAndExistence) {
     WriteFile("five.bin", "12345");

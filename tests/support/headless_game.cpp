@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/support/snx_image_builder.h"
+#include "tools/asm/assembler.h"
+#include "tools/asm/variable_image_builder.h"
 
 namespace kvtest {
 
@@ -64,18 +65,40 @@ void HeadlessGameTest::RemoveFile(const std::string& name) {
     std::filesystem::remove(std::filesystem::path(folder_) / name);
 }
 
+void HeadlessGameTest::MakeFolder(const std::string& name) {
+    std::filesystem::create_directories(std::filesystem::path(folder_) / name);
+}
+
+std::string HeadlessGameTest::EngineFolder() const { return platform::Get().ModuleFolder(); }
+
+void HeadlessGameTest::UseModuleFileName(const std::string& fileName) {
+    platform::HeadlessOptions options = DefaultOptions();
+    options.moduleFileName = fileName;
+    Reinstall(options);
+}
+
+void HeadlessGameTest::WriteScript(const std::string& name, std::string_view source) {
+    kvasm::Options options;
+    options.fileName = name;
+    kvasm::AssembleResult result = kvasm::Assemble(source, options);
+    ASSERT_TRUE(result.ok()) << kvasm::FormatDiagnostics(result.diagnostics);
+    WriteFile(name, result.bytes);
+}
+
+void HeadlessGameTest::WriteVariables(const std::string& name, std::string_view declarations) {
+    kvasm::Options options;
+    options.fileName = name;
+    kvasm::AssembleResult result = kvasm::BuildVariableImage(declarations, options);
+    ASSERT_TRUE(result.ok()) << kvasm::FormatDiagnostics(result.diagnostics);
+    WriteFile(name, result.bytes);
+}
+
 void HeadlessGameTest::WriteMinimalGame() {
-    VariableImageBuilder variables;
-    variables.aInts = 4;
-    variables.aBytes = 4;
-    variables.aStrings = 2;
-    variables.cInts = 4;
-    variables.cBytes = 4;
-    variables.bInts = {7};
-    WriteFile("NECEMEM.SNI", variables.Build());
-    SnxImageBuilder init;
-    init.Emit(0);
-    WriteFile("INIT.SNX", init.Build());
+    WriteVariables("NECEMEM.SNI", "aint 4\nabyte 4\nastr 2\nbint 1\ncint 4\ncbyte 4\nbint[0] = 7\n");
+    WriteScript("INIT.SNX",
+                "idle:\n"
+                "    calld OpSetCaption \"ZE-RoreroRerodi ver1.0\"\n"
+                "    jmp idle\n");
 }
 
 std::vector<std::string> HeadlessGameTest::BoxTexts() const {

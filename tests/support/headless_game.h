@@ -26,7 +26,17 @@ public:
     void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
     bool FileExistsNative(const std::string& name) const;
     void RemoveFile(const std::string& name);
-    // NECEMEM.SNI with a few variables of each bank and an INIT.SNX that only ends.
+    void MakeFolder(const std::string& name);
+    // The engine form of the game folder ('\'-separated, code page, trailing '\').
+    std::string EngineFolder() const;
+    // Re-installs the backend as if the program file had this name.
+    void UseModuleFileName(const std::string& fileName);
+    // Assembles the source (tools/README.md) into name; the test fails on any diagnostic.
+    void WriteScript(const std::string& name, std::string_view source);
+    // Builds a variable image from its declarations into name.
+    void WriteVariables(const std::string& name, std::string_view declarations);
+    // NECEMEM.SNI with a few variables of each bank and an INIT.SNX that runs until the game is
+    // ended from outside, one system call a frame.
     void WriteMinimalGame();
 
     // The texts of the message boxes shown so far, "caption|text" each.

@@ -1,0 +1,139 @@
+// The polled interval timer on both clocks: first answers, late polls, truncated steps, and the
+// millisecond clock's wrap at 2^32.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/headless/headless_platform.h"
+#include "platform/interval_timer.h"
+#include "platform/platform_base.h"
+#include "tests/support/headless_game.h"
+
+namespace {
+
+// Only a clock: a machine with or without a performance counter, set by the test.
+class ClockPlatform final : public platform::PlatformBase {
+public:
+    std::uint32_t tick = 0;
+    std::int64_t counter = 0;
+    std::int64_t frequency = 0;
+
+    std::string ModuleFolder() override { return "\\"; }
+    std::string ModuleBaseName() override { return "kvrebody"; }
+    bool AcquireInstanceLock(std::string_view) override { return true; }
+    void ReleaseInstanceLock() override {}
+    void Sleep(std::uint32_t milliseconds) override { tick += milliseconds; }
+    std::uint32_t TickCount() override { return tick; }
+    std::int64_t PerformanceCounter() override { return counter; }
+    std::int64_t PerformanceFrequency() override { return frequency; }
+    std::int64_t SecondsSinceEpoch() override { return 0; }
+    platform::LocalTime Now() override { return {}; }
+    void ShowWindow(platform::WindowId) override {}
+    void SetForegroundWindow(platform::WindowId) override {}
+    platform::Rect DesktopRect() override { return {0, 0, 800, 600}; }
+    std::int32_t DesktopBitsPerPixel() override { return 32; }
+    void Present(platform::WindowId, const platform::PixelView&, platform::Rect) override {}
+    platform::MessageBoxAnswer ShowMessageBox(platform::WindowId, std::string_view, std::string_view,
+                                              platform::MessageBoxButtons) override {
+        return platform::MessageBoxAnswer::Ok;
+    }
+
+protected:
+    void PumpSystemEvents() override {}
+};
+
+class ClockTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        auto backend = std::make_unique<ClockPlatform>();
+        clock_ = backend.get();
+        platform::Install(std::move(backend));
+    }
+    void TearDown() override { platform::Uninstall(); }
+    ClockPlatform* clock_ = nullptr;
+};
+
+TEST_F(ClockTest, WithoutACounterTheTimerRunsOnTheMillisecondClock) {
+    clock_->tick = 5000;
+    kv::IntervalTimer timer;
+    timer.Start(16);
+    EXPECT_EQ(timer.GetMode(), kv::IntervalTimer::kMillisecondMode);
+    EXPECT_EQ(timer.NextTime(), 5000u);
+    EXPECT_FALSE(timer.Check());  // the clock has not moved
+    clock_->tick += 1;
+    EXPECT_TRUE(timer.Check());   // the start moment was the first deadline
+    clock_->tick += 16;
+    EXPECT_FALSE(timer.Check());  // 16 ms later is the deadline itself
+    clock_->tick += 1;
+    EXPECT_TRUE(timer.Check());
+    // A long pause gives one answer, not a burst.
+    clock_->tick += 10000;
+    EXPECT_TRUE(timer.Check());
+    EXPECT_FALSE(timer.Check());
+    // An interval of 0 answers whenever the clock has moved.
+    timer.Start(0);
+    ++clock_->tick;
+    EXPECT_TRUE(timer.Check());
+    EXPECT_FALSE(timer.Check());
+}
+
+TEST_F(ClockTest, TheMillisecondClockWrapsWithoutFiringEarlyOrStopping) {
+    clock_->tick = 0xFFFFFFF0u;
+    kv::IntervalTimer timer;
+    timer.Start(16);
+    clock_->tick += 1;
+    ASSERT_TRUE(timer.Check());  // next deadline 0xFFFFFFF1 + 16 = 1, past the wrap
+    EXPECT_EQ(timer.NextTime(), 1u);
+    for (std::uint32_t now : {0xFFFFFFF5u, 0xFFFFFFFFu, 0u, 1u}) {
+        clock_->tick = now;
+        EXPECT_FALSE(timer.Check()) << now;
+    }
+    clock_->tick = 2;
+    EXPECT_TRUE(timer.Check());
+    // And a deadline set before the wrap is met after it.
+    clock_->tick = 0xFFFFFFFAu;
+    timer.Start(10);
+    clock_->tick = 0xFFFFFFFBu;
+    ASSERT_TRUE(timer.Check());
+    clock_->tick = 6;
+    EXPECT_TRUE(timer.Check());
+}
+
+TEST_F(ClockTest, TheCounterStepIsTruncatedAndNeverOverflows) {
+    clock_->frequency = 3579545;
+    kv::IntervalTimer timer;
+    timer.Start(16);
+    EXPECT_EQ(timer.GetMode(), kv::IntervalTimer::kCounterMode);
+    EXPECT_EQ(timer.Step(), 57272u);
+    // interval x frequency would pass 2^63 here; the step must still be exact.
+    clock_->frequency = 4000000000000000;
+    timer.Start(5000);
+    EXPECT_EQ(timer.Step(), 20000000000000000u);
+    clock_->frequency = 1000000;
+    timer.Start(0);
+    EXPECT_EQ(timer.Step(), 0u);
+}
+
+// On the virtual clock of the test backend, started just before the millisecond clock wraps.
+class HeadlessClockTest : public kvtest::HeadlessGameTest {};
+
+TEST_F(HeadlessClockTest, TheCounterClockIsUnmovedByTheTickWrap) {
+    platform::HeadlessOptions options = DefaultOptions();
+    options.startTick = 0xFFFFFFFFu - 20;
+    Reinstall(options);
+    kv::IntervalTimer timer;
+    timer.Start(16);
+    ASSERT_EQ(timer.GetMode(), kv::IntervalTimer::kCounterMode);
+    int fired = 0;
+    // 100 ms in 1 ms polls across the wrap: the start, then every 16 ms after a true (17 ms
+    // apart, as the deadline itself does not count).
+    for (int ms = 0; ms < 100; ++ms) {
+        Os().AdvanceClock(1);
+        if (timer.Check()) ++fired;
+    }
+    EXPECT_LT(Os().TickCount(), 100u);  // the tick clock wrapped on the way
+    EXPECT_EQ(fired, 6);
+}
+
+}  // namespace

@@ -1,0 +1,103 @@
+// The common data across runs of the real program on the headless backend: loaded at script
+// start-up, saved after the main loop.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/engine.h"
+#include "app/globals/globals.h"
+#include "script/vm/vm_state.h"
+#include "tests/support/headless_game.h"
+#include "tests/support/snx_image_builder.h"
+
+namespace {
+
+using platform::MessageBoxAnswer;
+
+const std::string kExitQuestion = "Exit game|Are you sure you want to exit this game?";
+
+class CommonDataProgramTest : public kvtest::HeadlessGameTest {
+public:
+    // The minimal game with an INIT that runs until the window closes: a line marker a frame.
+    void WriteGame() {
+        WriteMinimalGame();
+        kvtest::SnxImageBuilder init;
+        init.Emit(kv::snx::kOpLineMarker, 1);
+        init.Emit(kv::snx::kOpJump, 0, 0);
+        WriteFile("INIT.SNX", init.Build());
+    }
+
+    // Runs the program until the exit question, answered Yes; atRun sees the running game.
+    int Run(const std::function<void()>& atRun) {
+        Reinstall(DefaultOptions());
+        Os().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
+        Os().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
+        Os().SetSleepHook([atRun](platform::HeadlessPlatform& os) {
+            if (os.SleepCalls() == 3) {
+                if (atRun && kv::g_vm) atRun();
+                os.RequestClose();
+            }
+        });
+        return kv::WinMain();
+    }
+    std::string ReadSave() {
+        std::ifstream in(std::filesystem::path(folder_) / "sav" / "SAVE__.KVR", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+TEST_F(CommonDataProgramTest, WhatOneRunSetsTheNextRunFinds) {
+    WriteGame();
+    ASSERT_EQ(Run([] {
+                  *kv::g_vm->CInt(2) = 42;
+                  *kv::g_vm->CByte(1) = 1;
+              }),
+              0);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{kExitQuestion});
+    ASSERT_TRUE(FileExistsNative("sav/SAVE__.KVR"));
+
+    std::int32_t value = 0;
+    std::uint8_t flag = 0;
+    ASSERT_EQ(Run([&] {
+                  value = *kv::g_vm->CInt(2);
+                  flag = *kv::g_vm->CByte(1);
+              }),
+              0);
+    EXPECT_EQ(value, 42);
+    EXPECT_EQ(flag, 1);
+}
+
+TEST_F(CommonDataProgramTest, AnotherVersionOrAnUnreadableFileEndsTheGameAndKeepsTheFile) {
+    WriteGame();
+    ASSERT_EQ(Run([] { *kv::g_vm->CInt(0) = 5; }), 0);
+    const std::string saved = ReadSave();
+
+    WriteFile("kvrebody.INF", "SAVEDATAVERSTR:\"2.0\"");
+    Reinstall(DefaultOptions());
+    Os().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
+    EXPECT_EQ(kv::WinMain(), 1);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"error|This game loaded an irregular save data. This game is terminated."});
+    EXPECT_EQ(ReadSave(), saved);
+
+    RemoveFile("kvrebody.INF");
+    RemoveFile("sav/SAVE__.KVR");
+    std::filesystem::create_directories(std::filesystem::path(folder_) / "sav" / "SAVE__.KVR");
+    Reinstall(DefaultOptions());
+    EXPECT_EQ(kv::WinMain(), 1);
+    EXPECT_TRUE(Os().MessageBoxes().empty());
+}
+
+TEST_F(CommonDataProgramTest, AFailedSaveAtTheEndIsReported) {
+    WriteGame();
+    WriteFile("sav", "a file where the save folder should be");
+    ASSERT_EQ(Run(nullptr), 0);
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kExitQuestion, "error|This game failed to save commondatas."}));
+}
+
+}  // namespace
