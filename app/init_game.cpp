@@ -6,6 +6,7 @@
 #include "base/app_env.h"
 #include "base/message_box.h"
 #include "base/text_utils.h"
+#include "pack/pack_reader.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
 #include "platform/runtime_random.h"
@@ -30,6 +31,13 @@ bool InitGame() {
         MessageBoxOk(0, text.View(), "error");
         return false;
     }
+    // A configured pack serves as both readers; otherwise the two default packs, each optional.
+    const bool configured = !g_appEnv->GetPackPath().IsEmpty();
+    const String folder = g_appEnv->GetModuleDir();
+    g_mainPack = new PackReader(configured ? g_appEnv->GetPackPath() : folder.ConcatChars("kvrebody1"));
+    if (g_mainPack->IsValid()) g_mainPack->LoadIndex();
+    g_secondPack = new PackReader(configured ? g_appEnv->GetPackPath() : folder.ConcatChars("kvrebody2"));
+    if (g_secondPack->IsValid()) g_secondPack->LoadIndex();
 
     ResetGameState(g_gameState);
     g_gameState.screenWidth = 800;

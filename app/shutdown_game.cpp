@@ -1,6 +1,7 @@
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "base/app_env.h"
+#include "pack/pack_reader.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
 #include "platform/input.h"
@@ -21,6 +22,8 @@ void ShutdownGame() {
     if (g_mainWindow) g_mainWindow->SetInput(nullptr);
     DeleteGlobal(g_input);
     DeleteGlobal(g_displayMode);  // leaves full screen first
+    DeleteGlobal(g_mainPack);
+    DeleteGlobal(g_secondPack);
     DeleteGlobal(g_appEnv);
     DeleteGlobal(g_mainWindow);   // last of the objects: destroys the window
     if (platform::IsInstalled()) platform::Get().ReleaseInstanceLock();

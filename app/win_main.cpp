@@ -1,8 +1,11 @@
 #include "app/engine.h"
 #include "app/globals/globals.h"
+#include "base/app_env.h"
+#include "base/message_box.h"
 #include "platform/game_window.h"
 #include "script/ops/frame_dispatch.h"
 #include "script/vm/init_script.h"
+#include "script/vm/vm_state.h"
 
 namespace kv {
 
@@ -40,6 +43,8 @@ int WinMain() {
         ProcessScriptFrame();
     }
 
+    if (g_vm && !g_vm->SaveCommonData(g_appEnv ? g_appEnv->GetSaveDataVersion() : String()))
+        MessageBoxOk(0, "This game failed to save commondatas.", "error");
     ShutdownGame();
     return 0;
 }

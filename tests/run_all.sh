@@ -31,9 +31,9 @@ if [ -f "$root/fuzz/CMakeLists.txt" ]; then
   "$root/fuzz/run_fuzzers.sh" "$out/fuzz"
 fi
 
-if [ -x "$out/normal/bench/kv_bench" ]; then
+if [ -x "$out/normal/bench/bench_vm" ]; then
   step "benchmarks (brief)"
-  "$out/normal/bench/kv_bench" --benchmark_min_time=0.05
+  "$out/normal/bench/bench_vm" --benchmark_min_time=0.05 --benchmark_repetitions=1
 fi
 
 step "the program on the demo game"

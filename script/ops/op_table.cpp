@@ -3,9 +3,13 @@
 #include <string>
 
 #include "app/globals/globals.h"
+#include "script/ops/dialog_ops.h"
 #include "script/ops/input_ops.h"
 #include "script/ops/op_state.h"
+#include "script/ops/query_ops.h"
+#include "script/ops/setting_ops.h"
 #include "script/ops/system_ops.h"
+#include "script/ops/timer_ops.h"
 
 namespace kv {
 
@@ -32,7 +36,7 @@ OpEntry g_operations[kOperationCount] = {
     {"LoadSNX", LoadSNX},  // 10
     {"CallSNX", CallSNX},  // 11
     {"OpSetCaption", OpSetCaption},  // 12
-    {"OpResetTimer", OpNotAvailable},  // 13
+    {"OpResetTimer", OpResetTimer},  // 13
     {"OpWaitTimer", OpRunPhase},  // 14
     {"OpWaitClick", OpRunPhase},  // 15
     {"AllocLayers", OpNotAvailable},  // 16
@@ -81,22 +85,22 @@ OpEntry g_operations[kOperationCount] = {
     {"SetSystemButtonSound", OpNotAvailable},  // 59
     {"ScreenUpdate", OpRunPhase},  // 60
     {"SetLayerHiddenOnView", OpNotAvailable},  // 61
-    {"BindWindowModeVar", OpNotAvailable},  // 62
-    {"BindEffectsVar", OpNotAvailable},  // 63
-    {"BindInstantTextVar", OpNotAvailable},  // 64
+    {"BindWindowModeVar", BindWindowModeVar},  // 62
+    {"BindEffectsVar", BindEffectsVar},  // 63
+    {"BindInstantTextVar", BindInstantTextVar},  // 64
     {"BindChannelVolumeVar", OpNotAvailable},  // 65
-    {"ApplyWindowMode", OpNotAvailable},  // 66
+    {"ApplyWindowMode", ApplyWindowMode},  // 66
     {"ApplyChannelVolume", OpNotAvailable},  // 67
     {"ReadyToClickableMap", OpNotAvailable},  // 68
     {"ClearClickableMap", OpNotAvailable},  // 69
     {"ClickableMapSelect", OpRunPhase},  // 70
     {"SetClickableArea", OpNotAvailable},  // 71
     {"SetChannelVolume", OpNotAvailable},  // 72
-    {"SetRightClickEnable", OpNotAvailable},  // 73
-    {"BindSkipVar", OpNotAvailable},  // 74
+    {"SetRightClickEnable", SetRightClickEnable},  // 73
+    {"BindSkipVar", BindSkipVar},  // 74
     {"SetMessageSpacing", OpNotAvailable},  // 75
-    {"StartSkip", OpNotAvailable},  // 76
-    {"ScriptMessageBox", OpNotAvailable},  // 77
+    {"StartSkip", StartSkip},  // 76
+    {"ScriptMessageBox", ScriptMessageBox},  // 77
     {"NameEntryDialog", OpNotAvailable},  // 78
     {"ChoiceMenu", OpRunPhase},  // 79
     {"SetBacklogWindow", OpNotAvailable},  // 80
@@ -123,7 +127,7 @@ OpEntry g_operations[kOperationCount] = {
     {"MovieDispatch", OpRunPhase},  // 101
     {"OpDummy", OpDummy},  // 102
     {"OpDummy", OpDummy},  // 103
-    {"Random", OpNotAvailable},  // 104
+    {"Random", Random},  // 104
     {"CompareStrings", OpNotAvailable},  // 105
     {"ClearLayer", OpNotAvailable},  // 106
     {"ReadyToChipClickableMap", OpNotAvailable},  // 107
@@ -137,10 +141,10 @@ OpEntry g_operations[kOperationCount] = {
     {"Substring", OpNotAvailable},  // 115
     {"ConcatStrings", OpNotAvailable},  // 116
     {"SaveWithNewThumbnail", OpNotAvailable},  // 117
-    {"GetLocalTimeToVariables", OpNotAvailable},  // 118
-    {"BindAutoWaitVar", OpNotAvailable},  // 119
-    {"SetSpareSetting", OpNotAvailable},  // 120
-    {"StartAutoMode", OpNotAvailable},  // 121
+    {"GetLocalTimeToVariables", GetLocalTimeToVariables},  // 118
+    {"BindAutoWaitVar", BindAutoWaitVar},  // 119
+    {"SetSpareSetting", SetSpareSetting},  // 120
+    {"StartAutoMode", StartAutoMode},  // 121
     {"EndAutoMode", OpNotAvailable},  // 122
     {"FormatNumber", OpNotAvailable},  // 123
     {"FadeInPlayDSB", OpNotAvailable},  // 124
@@ -152,12 +156,12 @@ OpEntry g_operations[kOperationCount] = {
     {"StringLength", OpNotAvailable},  // 130
     {"SetTableEntry", OpNotAvailable},  // 131
     {"SoundOp132", OpNotAvailable},  // 132
-    {"GetVoiceWindowToVariable", OpNotAvailable},  // 133
+    {"GetVoiceWindowToVariable", GetVoiceWindowToVariable},  // 133
     {"OpTimedWait", OpRunPhase},  // 134
-    {"OpWaitTimerSet", OpNotAvailable},  // 135
-    {"OpWaitTimerRun", OpNotAvailable},  // 136
-    {"OpWaitClickSet", OpNotAvailable},  // 137
-    {"OpWaitClickRun", OpNotAvailable},  // 138
+    {"OpWaitTimerSet", OpWaitTimerSet},  // 135
+    {"OpWaitTimerRun", OpWaitTimerRun},  // 136
+    {"OpWaitClickSet", OpWaitClickSet},  // 137
+    {"OpWaitClickRun", OpWaitClickRun},  // 138
     {"MessageFlowReady", OpNotAvailable},  // 139
     {"FlowMessage", OpNotAvailable},  // 140
     {"WaitMessageClick", OpNotAvailable},  // 141
@@ -188,8 +192,8 @@ OpEntry g_operations[kOperationCount] = {
     {"EndMovie", OpNotAvailable},  // 166
     {"ReadyRClickWait", OpNotAvailable},  // 167
     {"RunClickableMapWithRClick", OpNotAvailable},  // 168
-    {"ReadyTimedWait", OpNotAvailable},  // 169
-    {"RunTimedWait", OpNotAvailable},  // 170
+    {"ReadyTimedWait", ReadyTimedWait},  // 169
+    {"RunTimedWait", RunTimedWait},  // 170
 };
 
 constexpr PhaseRange kPhaseRanges[] = {

@@ -22,7 +22,7 @@ bool InitScript() {
     String gameFolder = g_appEnv ? g_appEnv->GetModuleDir() : String();
     String saveDir = g_appEnv ? g_appEnv->GetSaveDir() : String();
     g_vm->SetSaveFolder(saveDir.IsEmpty() ? gameFolder.ConcatChars("sav\\") : gameFolder.Concat(saveDir));
-    return true;
+    return g_vm->LoadCommonData(g_appEnv ? g_appEnv->GetSaveDataVersion() : String());
 }
 
 }  // namespace kv

@@ -103,7 +103,7 @@ const Extension* FirstExisting(const String& base, const Extension (&extensions)
     return nullptr;
 }
 
-// Loose scripts and the variable image.
+// The two images the script machine loads whole.
 enum class VmImage : std::uint8_t { Code, Variables };
 
 bool LoadImage(VmImage image, const std::vector<std::uint8_t>& bytes) {
@@ -172,9 +172,8 @@ bool LoadLooseSound(const String& path, std::uint32_t kind, bool streaming, cons
     if (!streaming) return LoadLoose(path, kind, decode);
     FoundResource found = LooseResource(path, kind);
     auto file = platform::Get().OpenFile(path.View(), platform::FileMode::Read);
-    if (!file || file->Size() <= 0) return false;
-    found.size = file->Size();
-    return Decode(decode, found);
+    found.size = file ? file->Size() : 0;
+    return found.size > 0 && Decode(decode, found);
 }
 
 }  // namespace

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs every fuzz target for a fixed number of runs from its seed corpus. A crash or a sanitizer
+# report ends the target with a non-zero status and fails the run. New inputs go to a scratch
+# folder, so the seeds in fuzz/corpus stay as they are.
+set -euo pipefail
+build=$1
+root=$(cd "$(dirname "$0")/.." && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+run() {  # target corpus runs
+  mkdir -p "$scratch/$1"
+  echo "-- $1 ($3 runs)"
+  "$build/fuzz/$1" -runs="$3" -seed=1 -print_final_stats=0 "$scratch/$1" "$root/fuzz/corpus/$2" 2>"$scratch/$1.log" ||
+    { tail -50 "$scratch/$1.log" >&2; exit 1; }
+}
+run fuzz_vm vm 20000
+run fuzz_pack_index pack_index 20000
+run fuzz_expand_text expand_text 50000
+run fuzz_common_data common_data 20000
