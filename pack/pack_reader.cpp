@@ -1,5 +1,7 @@
 #include "pack/pack_reader.h"
 
+#include "base/byte_order.h"
+
 #include <cstring>
 
 namespace kv {
@@ -40,10 +42,7 @@ bool PackReader::LoadIndex() {
     const std::int64_t indexSize = index->Size();
     std::uint8_t countBytes[kCountSize];
     if (index->Read(countBytes, kCountSize) != kCountSize) return false;
-    const std::uint32_t stored = static_cast<std::uint32_t>(countBytes[0]) |
-                                 (static_cast<std::uint32_t>(countBytes[1]) << 8) |
-                                 (static_cast<std::uint32_t>(countBytes[2]) << 16) |
-                                 (static_cast<std::uint32_t>(countBytes[3]) << 24);
+    const std::uint32_t stored = ReadLe32(countBytes);
     const auto count = static_cast<std::int32_t>(stored ^ kIndexKeyWord);
     if (count <= 0) return true;
 

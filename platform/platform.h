@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -182,5 +183,13 @@ bool IsInstalled();
 
 // The backend of the real programs (defined by the SDL backend, which only they link).
 std::unique_ptr<Platform> CreateNativeBackend();
+
+}  // namespace platform
+
+namespace platform {
+
+// Reads exactly size bytes from the file's position into out; false when the file ends or fails
+// first, or the size is negative.
+bool ReadExactly(FileHandle& file, std::int64_t size, std::vector<std::uint8_t>& out);
 
 }  // namespace platform

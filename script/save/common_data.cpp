@@ -7,27 +7,15 @@
 #include "base/message_box.h"
 #include "platform/platform.h"
 #include "platform/runtime_random.h"
+#include "base/byte_order.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
 
 namespace {
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-    out.push_back(static_cast<std::uint8_t>(value >> 16));
-    out.push_back(static_cast<std::uint8_t>(value >> 24));
-}
-
-std::uint32_t GetU32(const std::uint8_t* in) {
-    return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
-           (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
-}
-
 bool ReadExactly(platform::FileHandle& file, std::vector<std::uint8_t>& bytes, std::size_t size) {
-    bytes.resize(size);
-    return file.Read(bytes.data(), size) == size;
+    return platform::ReadExactly(file, static_cast<std::int64_t>(size), bytes);
 }
 
 // Creates the file for writing; when that fails, the save folder (one level) and once more.
@@ -59,9 +47,9 @@ bool VmState::SaveCommonData(const String& version) {
     // Every integer mask is drawn before any flag mask.
     std::vector<std::uint32_t> masks;
     for (std::int32_t i = 0; i < intCount; ++i) masks.push_back(static_cast<std::uint32_t>(platform::NextRandom()));
-    for (std::uint32_t mask : masks) PutU32(file, mask);
+    for (std::uint32_t mask : masks) AppendLe32(file, mask);
     for (std::int32_t i = 0; i < intCount; ++i) {
-        PutU32(file, static_cast<std::uint32_t>(*CInt(static_cast<std::uint32_t>(i))) ^ masks[static_cast<std::size_t>(i)]);
+        AppendLe32(file, static_cast<std::uint32_t>(*CInt(static_cast<std::uint32_t>(i))) ^ masks[static_cast<std::size_t>(i)]);
     }
     std::vector<std::uint8_t> flagMasks;
     for (std::int32_t i = 0; i < flagCount; ++i) flagMasks.push_back(static_cast<std::uint8_t>(platform::NextRandom() % 256));
@@ -117,7 +105,7 @@ bool VmState::LoadCommonData(const String& version) {
         return false;
     }
     for (std::size_t i = 0; i < intCount; ++i) {
-        *CInt(static_cast<std::uint32_t>(i)) = static_cast<std::int32_t>(GetU32(&ints[4 * i]) ^ GetU32(&intMasks[4 * i]));
+        *CInt(static_cast<std::uint32_t>(i)) = static_cast<std::int32_t>(ReadLe32(&ints[4 * i]) ^ ReadLe32(&intMasks[4 * i]));
     }
     for (std::size_t i = 0; i < flagCount; ++i) {
         *CByte(static_cast<std::uint32_t>(i)) = (flags[i] ^ flagMasks[i]) == 1 ? 1 : 0;

@@ -1,5 +1,7 @@
 #include "script/vm/operand_access.h"
 
+#include "base/byte_order.h"
+
 #include <cstring>
 
 #include "app/globals/globals.h"
@@ -21,10 +23,7 @@ constexpr std::size_t kInnerSize = 1024;
 constexpr int kMaxNesting = 8;
 constexpr int kMaxInnerExpansions = 256;
 
-std::uint32_t ReadIndex(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+std::uint32_t ReadIndex(const std::uint8_t* p) { return ReadLe32(p); }
 
 // Writes one expansion into a buffer, whole characters only, always leaving room for the
 // terminator.

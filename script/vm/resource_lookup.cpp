@@ -37,8 +37,7 @@ void ShowNotFound(const String& text) {
 // Reads size bytes from the file's current position.
 bool ReadBytes(platform::FileHandle& file, std::int64_t size, std::vector<std::uint8_t>& bytes) {
     if (size <= 0 || size > kMaxResourceBytes) return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    return file.Read(bytes.data(), bytes.size()) == bytes.size();
+    return platform::ReadExactly(file, size, bytes);
 }
 
 // A loose file: its size must be above 0.

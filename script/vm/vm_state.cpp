@@ -2,36 +2,17 @@
 
 #include <cstring>
 
+#include "base/byte_order.h"
 #include "script/vm/snx_error.h"
 
 namespace kv {
 
 namespace {
 
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+std::uint32_t ReadU32(const std::uint8_t* p) { return ReadLe32(p); }
 
 std::int32_t ReadI32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(ReadU32(p));
-}
-
-// Reads exactly size bytes; false when the file ends or fails first.
-bool ReadWholeFile(platform::FileHandle& file, std::int64_t size, std::vector<std::uint8_t>& out) {
-    if (size < 0 || static_cast<std::uint64_t>(size) > SIZE_MAX) {
-        return false;
-    }
-    out.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const std::size_t got = file.Read(out.data() + done, out.size() - done);
-        if (got == 0) {
-            return false;
-        }
-        done += got;
-    }
-    return true;
+    return static_cast<std::int32_t>(ReadLe32(p));
 }
 
 constexpr std::uint64_t kCodeHeaderSize = 8;
@@ -148,7 +129,7 @@ std::int32_t VmState::FaultCode(VmFault fault) {
 
 bool VmState::LoadCodeFile(platform::FileHandle& file, std::int64_t size) {
     std::vector<std::uint8_t> buffer;
-    if (!ReadWholeFile(file, size, buffer)) {
+    if (!platform::ReadExactly(file, size, buffer)) {
         return false;
     }
     return LoadCode(buffer.data(), buffer.size());
@@ -229,7 +210,7 @@ bool VmState::GetLiteral(std::uint32_t offset, const std::uint8_t*& text,
 
 bool VmState::LoadVariableImageFile(platform::FileHandle& file, std::int64_t size) {
     std::vector<std::uint8_t> buffer;
-    if (!ReadWholeFile(file, size, buffer)) {
+    if (!platform::ReadExactly(file, size, buffer)) {
         return false;
     }
     return LoadVariableImage(buffer.data(), buffer.size());

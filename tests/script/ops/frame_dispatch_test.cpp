@@ -65,7 +65,7 @@ TEST_F(FrameDispatchTest, NumbersOutsideTheTableAndMissingOperationsEndTheGameWi
         {"l: line 1\njmp l\n", 134, 0x80000000u, "Operation 134 has no phase 2147483648."},
         {"call LoadLayer 0, \"bg\"\nend\n", 0, 0, "Operation 18 is not available in this version."},
         // Missing phases name their operation.
-        {"call OpWaitClick 0\nend\n", 0, 0, "Operation 15 is not available in this version."},
+        {"call MessageFlow 0, \"x\", 0, 1\nend\n", 0, 0, "Operation 44 is not available in this version."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);
@@ -76,6 +76,7 @@ TEST_F(FrameDispatchTest, NumbersOutsideTheTableAndMissingOperationsEndTheGameWi
         if (c.op != 0) kv::CurrentOp() = kv::OpState{c.op, c.phase, {}, 0};
         EXPECT_EQ(Frame().op, kv::kOpQuit);
         EXPECT_EQ(BoxTexts(), std::vector<std::string>{"error|" + c.box});
+        ASSERT_FALSE(Os().MessageBoxes().empty());
         EXPECT_EQ(Os().MessageBoxes().back().owner, kv::g_mainWindow->Handle());
         Frame();
         EXPECT_FALSE(WindowAlive());

@@ -1,0 +1,27 @@
+#pragma once
+// Little-endian words, as every file of the engine stores them.
+
+#include <cstdint>
+#include <vector>
+
+namespace kv {
+
+inline std::uint32_t ReadLe32(const std::uint8_t* in) {
+    return static_cast<std::uint32_t>(in[0]) | (static_cast<std::uint32_t>(in[1]) << 8) |
+           (static_cast<std::uint32_t>(in[2]) << 16) | (static_cast<std::uint32_t>(in[3]) << 24);
+}
+
+inline void WriteLe32(std::uint8_t* out, std::uint32_t value) {
+    out[0] = static_cast<std::uint8_t>(value);
+    out[1] = static_cast<std::uint8_t>(value >> 8);
+    out[2] = static_cast<std::uint8_t>(value >> 16);
+    out[3] = static_cast<std::uint8_t>(value >> 24);
+}
+
+inline void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
+    std::uint8_t bytes[4];
+    WriteLe32(bytes, value);
+    out.insert(out.end(), bytes, bytes + 4);
+}
+
+}  // namespace kv
