@@ -1,0 +1,79 @@
+// The bundled demo game, played on the headless backend from its sources.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/engine.h"
+#include "app/globals/globals.h"
+#include "platform/display_mode.h"
+#include "platform/game_window.h"
+#include "platform/platform_base.h"
+#include "tests/support/headless_game.h"
+
+namespace {
+
+std::string ReadSource(const std::string& relative) {
+    std::ifstream in(std::string(KV_SOURCE_DIR) + "/" + relative);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class DemoGameTest : public kvtest::HeadlessGameTest {
+public:
+    void WriteDemo() {
+        WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
+        WriteScript("INIT.SNX", ReadSource("demo/scripts/INIT.kvs"));
+        WriteScript("SCENE1.SNX", ReadSource("demo/scripts/SCENE1.kvs"));
+    }
+
+    // Plays until the second screen has shown, clicking when asked to; returns every caption
+    // in the order shown.
+    std::vector<std::string> Play(bool* fullScreenAtStart = nullptr) {
+        std::vector<std::string> captions;
+        int clickStep = 0;
+        Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
+            if (!kv::g_mainWindow || !os.IsWindow(kv::g_mainWindow->Handle())) return;
+            std::string caption = os.GetWindowCaption(kv::g_mainWindow->Handle());
+            if (fullScreenAtStart && caption == "kvrebody demo - a called script")
+                *fullScreenAtStart = kv::g_displayMode->IsFullScreen();
+            if (captions.empty() || captions.back() != caption) captions.push_back(caption);
+            if (caption == "kvrebody demo - click to go on" && clickStep < 2) {
+                os.QueueMouseButton(0, clickStep == 0);
+                ++clickStep;
+            }
+            if (caption == "kvrebody demo - second screen") platform::PlatformBase::RequestTermination();
+        });
+        EXPECT_EQ(kv::WinMain(), 0);
+        EXPECT_FALSE(Os().SleepLimitReached());
+        return captions;
+    }
+};
+
+TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
+    WriteDemo();
+    Os().QueueMessageBoxAnswer(platform::MessageBoxAnswer::Yes);
+    std::vector<std::string> captions = Play();
+    const std::vector<std::string> expected = {
+        "ZE-RoreroRerodi ver1.0",
+        "kvrebody demo",
+        "kvrebody demo - a called script",
+        "kvrebody demo - click to go on",
+        "kvrebody demo - first screen (click, or wait two seconds)",
+        "kvrebody demo - second screen",
+    };
+    EXPECT_EQ(captions, expected);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"kvrebody demo|Play in full screen?"});
+
+    // The answer outlives the run: the next start begins in full screen.
+    EXPECT_TRUE(FileExistsNative("sav/SAVE__.KVR"));
+    Reinstall(DefaultOptions());
+    Os().QueueMessageBoxAnswer(platform::MessageBoxAnswer::No);
+    bool fullScreenAtStart = false;
+    Play(&fullScreenAtStart);
+    EXPECT_TRUE(fullScreenAtStart);
+}
+
+}  // namespace
