@@ -2,7 +2,7 @@
 function(kv_library name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
   if(NOT sources)
-    set(sources ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+    message(FATAL_ERROR "${folder} has no sources for ${name}")
   endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})

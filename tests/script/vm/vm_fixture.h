@@ -1,22 +1,21 @@
 #pragma once
-// A VmState on the headless backend, with helpers to load banks and code built byte for byte
-// and to read the message boxes the run showed.
+// A VmState on the headless backend, with helpers to load banks and code written as assembler
+// source and to read the message boxes the run showed.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
 #include "script/vm/vm_state.h"
-#include "tests/support/snx_image_builder.h"
+#include "tests/script/vm/assembled_image.h"
 
 namespace kv::vmtest {
 
-using kvtest::SnxImageBuilder;
-using kvtest::VariableImageBuilder;
 using namespace kv::snx;
 
 class VmTest : public ::testing::Test {
@@ -28,19 +27,23 @@ protected:
         headless_ = backend.get();
         platform::Install(std::move(backend));
         vm_ = std::make_unique<VmState>();
-        // Four integers, bytes and strings in bank A, three of each in bank B, four in bank C.
-        VariableImageBuilder vars;
-        vars.aInts = 4;
-        vars.aBytes = 4;
-        vars.aStrings = 4;
-        vars.bInts = {100, -5, 7};
-        vars.bBytes = {1, 0, 2};
-        vars.AddBString("bee");
-        vars.AddBString("");
-        vars.AddBString("third");
-        vars.cInts = 4;
-        vars.cBytes = 4;
-        LoadVars(vars);
+        LoadVars(R"(
+aint 4
+abyte 4
+astr 4
+bint 3
+bbyte 3
+bstr 3
+cint 4
+cbyte 4
+bint[0] = 100
+bint[1] = -5
+bint[2] = 7
+bbyte[0] = 1
+bbyte[2] = 2
+bstr[0] = "bee"
+bstr[2] = "third"
+)");
     }
 
     void TearDown() override {
@@ -48,19 +51,22 @@ protected:
         platform::Uninstall();
     }
 
-    void LoadVars(const VariableImageBuilder& vars) {
-        const std::vector<std::uint8_t> image = vars.Build();
+    // Replaces the banks with those of the declarations.
+    void LoadVars(std::string_view declarations) {
+        const std::vector<std::uint8_t> image = AssembledVariables(declarations);
+        ASSERT_FALSE(image.empty());
         ASSERT_TRUE(vm_->LoadVariableImage(image.data(), image.size()));
     }
 
-    void Load(const SnxImageBuilder& code) {
-        const std::vector<std::uint8_t> image = code.Build();
+    void LoadSource(std::string_view source) {
+        const std::vector<std::uint8_t> image = AssembledScript(source);
+        ASSERT_FALSE(image.empty());
         ASSERT_TRUE(vm_->LoadCode(image.data(), image.size()));
     }
 
     // Loads the code and runs one burst from instruction 0.
-    std::int32_t LoadAndRun(const SnxImageBuilder& code) {
-        Load(code);
+    std::int32_t LoadAndRun(std::string_view source) {
+        LoadSource(source);
         return vm_->Run();
     }
 
@@ -95,11 +101,5 @@ protected:
     platform::HeadlessPlatform* headless_ = nullptr;
     std::unique_ptr<VmState> vm_;
 };
-
-// Shorthands for the instructions the tests write most.
-inline void Int(SnxImageBuilder& c, std::int32_t value) {
-    c.Emit(kOpLoadConstant, 0, static_cast<std::uint32_t>(value));
-}
-inline void Byte(SnxImageBuilder& c, std::uint32_t value) { c.Emit(kOpLoadConstant, 1, value); }
 
 }  // namespace kv::vmtest
