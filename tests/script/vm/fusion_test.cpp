@@ -4,6 +4,7 @@
 #include <functional>
 #include <random>
 #include <sstream>
+#include <string>
 
 #include "tests/script/vm/vm_fixture.h"
 
@@ -19,16 +20,20 @@ protected:
         LoadBoth(Vars());
     }
 
-    static VariableImageBuilder Vars() {
-        VariableImageBuilder vars;
-        vars.aInts = 4;
-        vars.bInts = {100, -5, 7};
-        vars.cInts = 2;
-        return vars;
+    static constexpr const char* Vars() {
+        return R"(
+aint 4
+bint 3
+cint 2
+bint[0] = 100
+bint[1] = -5
+bint[2] = 7
+)";
     }
 
-    void LoadBoth(const VariableImageBuilder& vars) {
-        const std::vector<std::uint8_t> image = vars.Build();
+    void LoadBoth(std::string_view declarations) {
+        const std::vector<std::uint8_t> image = AssembledVariables(declarations);
+        ASSERT_FALSE(image.empty());
         ASSERT_TRUE(vm_->LoadVariableImage(image.data(), image.size()));
         ASSERT_TRUE(plain_->LoadVariableImage(image.data(), image.size()));
     }
@@ -54,9 +59,9 @@ protected:
 
     // Loads the code into both machines, prepares both alike, runs up to `bursts` bursts
     // (emulating a handler after each system call or line marker) and compares after each.
-    std::string RunBoth(const SnxImageBuilder& code, int bursts = 1,
+    std::string RunBoth(std::string_view source, int bursts = 1,
                         const std::function<void(VmState&)>& prepare = {}) {
-        const std::vector<std::uint8_t> image = code.Build();
+        const std::vector<std::uint8_t> image = AssembledScript(source);
         EXPECT_TRUE(vm_->LoadCode(image.data(), image.size()));
         EXPECT_TRUE(plain_->LoadCode(image.data(), image.size()));
         if (prepare) {
@@ -103,44 +108,49 @@ protected:
 };
 
 TEST_F(FusionTest, LoopsComputeTheSameSums) {
-    // i = 0; s = 0; while (i < 1000) { s = s + i * 3; c0 = c0 - b2; i++; } c1--;
-    SnxImageBuilder c;
-    const std::uint32_t top = c.Emit(kOpLoadVariable, 0, 0);
-    Int(c, 1000);
-    c.Emit(kOpCompare, 2);
-    const std::uint32_t exit = c.Emit(kOpJumpIfFalse, 0, 0);
-    c.Emit(kOpLoadReference, 2, 0);
-    c.Emit(kOpLoadVariable, 0, 0);
-    Int(c, 3);
-    c.Emit(kOpMultiply);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 1, 0);
-    c.Emit(kOpLoadVariable, 1, 0);
-    c.Emit(kOpLoadVariable, 2, 0);
-    c.Emit(kOpAdd);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 0, 12);
-    c.Emit(kOpLoadVariable, 0, 12);
-    c.Emit(kOpLoadVariable, 2, 6);
-    c.Emit(kOpSubtract);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 0, 0);
-    c.Emit(kOpIncrement);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpJump, 0, top);
-    c.PatchB(exit, c.Here());
-    c.Emit(kOpLoadReference, 1, 12);
-    c.Emit(kOpDecrement);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 3, 0);
-    c.Emit(kOpLoadVariable, 1, 0);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpEnd);
-    RunBoth(c);
+    // i = 0; s = 0; while (i < 1000) { s = s + i * 3; c0 = c0 - b2; i++; } c1--; copy = s;
+    RunBoth(R"(
+.var aint i 0
+.var aint s 1
+.var aint t 2
+.var aint copy 3
+top:
+load i
+push 1000
+cmp lt
+jf done
+ref t
+load i
+push 3
+mul
+assign
+discard
+ref s
+load s
+load t
+add
+assign
+discard
+ref cint[0]
+load cint[0]
+load bint[2]
+sub
+assign
+discard
+ref i
+inc
+discard
+jmp top
+done:
+ref cint[1]
+dec
+discard
+ref copy
+load s
+assign
+discard
+end
+)");
     EXPECT_EQ(*vm_->AInt(1), 3 * 999 * 1000 / 2);
     EXPECT_EQ(*vm_->AInt(3), 3 * 999 * 1000 / 2);
     EXPECT_EQ(*vm_->CInt(0), -7000);
@@ -148,62 +158,69 @@ TEST_F(FusionTest, LoopsComputeTheSameSums) {
 }
 
 TEST_F(FusionTest, JumpsIntoTheMiddleOfASequenceRunItAsWritten) {
-    // 0: const 5; 1: jump 4 -> into "x; y; compare; jump" at its y, so the compare sees 5 and y.
-    SnxImageBuilder c;
-    Int(c, 5);
-    c.Emit(kOpJump, 0, 4);
-    c.Emit(kOpEnd);
-    c.Emit(kOpLoadVariable, 1, 6);  // 3: x (skipped)
-    Int(c, 9);                      // 4: y
-    c.Emit(kOpCompare, 2);          // 5 < 9
-    c.Emit(kOpJumpIfTrue, 1, 2);
-    c.Emit(kOpInvalid);
-    EXPECT_EQ(RunBoth(c), "result 1 pc 2 fault 0 stack {1,1} A 0 0 0 0 C 0 0");
+    // Into "x; y; compare; jump" at its y, so the compare sees 5 and y.
+    EXPECT_EQ(RunBoth(R"(
+push 5
+jmp y
+done: end
+load bint[1]    ; x (skipped)
+y: push 9
+cmp lt          ; 5 < 9
+jt.keep done
+insn 22, 0, 0   ; fails if run
+)"),
+              "result 1 pc 2 fault 0 stack {1,1} A 0 0 0 0 C 0 0");
 
     // Into the middle of "ref; x; y; add; assign; discard" at its add.
-    SnxImageBuilder a;
-    a.Emit(kOpLoadReference, 0, 0);
-    Int(a, 40);
-    Int(a, 2);
-    a.Emit(kOpJump, 0, 7);
-    a.Emit(kOpLoadReference, 1, 0);  // 4
-    a.Emit(kOpLoadVariable, 0, 6);
-    a.Emit(kOpLoadVariable, 1, 6);
-    a.Emit(kOpAdd);                  // 7
-    a.Emit(kOpAssign);
-    a.Emit(kOpDiscard);
-    a.Emit(kOpEnd);
-    EXPECT_EQ(RunBoth(a, 1, EmptyStack), "result 1 pc 10 fault 0 stack A 42 0 0 0 C 0 0");
+    EXPECT_EQ(RunBoth(R"(
+ref aint[0]
+push 40
+push 2
+jmp sum
+ref aint[1]
+load bint[0]
+load bint[1]
+sum: add
+assign
+discard
+end
+)",
+                      1, EmptyStack),
+              "result 1 pc 10 fault 0 stack A 42 0 0 0 C 0 0");
 
     // A handler that resumes after a system call inside what would be a sequence.
-    SnxImageBuilder s;
-    s.Emit(kOpLoadReference, 2, 0);
-    s.Emit(kOpSystemCall, 7);  // its result {0, 0} becomes the value assigned
-    s.Emit(kOpAssign);
-    s.Emit(kOpDiscard);
-    s.Emit(kOpEnd);
-    EXPECT_EQ(RunBoth(s, 3, EmptyStack), "result 1 pc 4 fault 0 stack A 42 0 0 0 C 0 0");
+    EXPECT_EQ(RunBoth(R"(
+ref aint[2]
+sys 7           ; its result {0, 0} becomes the value assigned
+assign
+discard
+end
+)",
+                      3, EmptyStack),
+              "result 1 pc 4 fault 0 stack A 42 0 0 0 C 0 0");
 }
 
 TEST_F(FusionTest, AFullStackFailsAtTheSameInstruction) {
-    SnxImageBuilder c;
-    c.Emit(kOpLoadVariable, 0, 0);  // compare-jump
-    Int(c, 1);
-    c.Emit(kOpCompare, 0);
-    c.Emit(kOpJumpIfFalse, 1, 0);
-    c.Emit(kOpLoadReference, 1, 0);  // add
-    c.Emit(kOpLoadVariable, 1, 0);
-    Int(c, 1);
-    c.Emit(kOpAdd);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 0, 0);  // step
-    c.Emit(kOpIncrement);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpEnd);
+    // Three sequences, starting at 0, 4 and 10.
+    const char* const source = R"(
+load aint[0]    ; compare-jump
+push 1
+cmp eq
+jf.keep 0
+ref aint[1]     ; add
+load aint[1]
+push 1
+add
+assign
+discard
+ref aint[0]     ; step
+inc
+discard
+end
+)";
     for (int free = 0; free <= 4; ++free) {
         for (std::uint32_t start : {0u, 4u, 10u}) {
-            const std::string state = RunBoth(c, 1, [free, start](VmState& vm) {
+            const std::string state = RunBoth(source, 1, [free, start](VmState& vm) {
                 EmptyStack(vm);
                 for (int i = 0; i < VmState::kValueStackSize - free; ++i) {
                     vm.Push(0, 0);
@@ -218,49 +235,50 @@ TEST_F(FusionTest, AFullStackFailsAtTheSameInstruction) {
 }
 
 TEST_F(FusionTest, IndexesOutsideTheBanksReportAsWithoutFusion) {
-    SnxImageBuilder c;
-    c.Emit(kOpLoadVariable, 9, 0);  // A int 9 does not exist
-    Int(c, 0);
-    c.Emit(kOpCompare, 0);
-    c.Emit(kOpJumpIfFalse, 0, 0);
-    c.Emit(kOpLoadReference, 1, 12);  // C int 1 := B int 3 (outside)
-    c.Emit(kOpLoadVariable, 3, 6);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 8, 12);  // C int 8 ++ (outside)
-    c.Emit(kOpIncrement);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpEnd);
-    EXPECT_EQ(RunBoth(c), "result 1 pc 11 fault 0 stack A 0 0 0 0 C 0 0");
+    EXPECT_EQ(RunBoth(R"(
+load aint[9]    ; does not exist
+push 0
+cmp eq
+jf 0
+ref cint[1]
+load bint[3]    ; outside
+assign
+discard
+ref cint[8]     ; outside
+inc
+discard
+end
+)"),
+              "result 1 pc 11 fault 0 stack A 0 0 0 0 C 0 0");
     EXPECT_EQ(AccessViolations(), 3);
 }
 
 TEST_F(FusionTest, NewBanksAfterLoadingTheCodeAreFollowed) {
-    SnxImageBuilder c;
-    c.Emit(kOpLoadReference, 3, 0);  // A int 3 := B int 2 + C int 1
-    c.Emit(kOpLoadVariable, 2, 6);
-    c.Emit(kOpLoadVariable, 1, 12);
-    c.Emit(kOpAdd);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpEnd);
-    RunBoth(c);
+    const char* const source = R"(
+ref aint[3]
+load bint[2]
+load cint[1]
+add
+assign
+discard
+end
+)";
+    RunBoth(source);
     EXPECT_EQ(*vm_->AInt(3), 7);
 
     // Bigger banks move; smaller ones make the same instructions reach outside.
-    VariableImageBuilder big;
-    big.aInts = 5000;
-    big.bInts = {0, 0, 50};
-    big.cInts = 5000;
-    LoadBoth(big);
+    LoadBoth(R"(
+aint 5000
+bint 3
+cint 5000
+bint[2] = 50
+)");
     *vm_->CInt(1) = 3;
     *plain_->CInt(1) = 3;
-    RunBoth(c);
+    RunBoth(source);
     EXPECT_EQ(*vm_->AInt(3), 53);
 
-    VariableImageBuilder small;
-    small.aInts = 1;
-    LoadBoth(small);
+    LoadBoth("aint 1\n");
     headless_->ClearMessageBoxes();
     vm_->SetPc(0);
     EXPECT_EQ(vm_->Run(), kEnd);
@@ -269,22 +287,23 @@ TEST_F(FusionTest, NewBanksAfterLoadingTheCodeAreFollowed) {
 
 TEST_F(FusionTest, KeptValuesSelfJumpsAndJumpsAfterASequence) {
     // Keep flag on a taken fused jump; a fused conditional jump to itself goes on.
-    SnxImageBuilder c;
-    Int(c, 1);
-    Int(c, 1);
-    c.Emit(kOpCompare, 0);
-    c.Emit(kOpJumpIfTrue, 1, 3);  // to itself: goes on, value kept
-    c.Emit(kOpLoadVariable, 0, 0);
-    Int(c, 0);
-    c.Emit(kOpCompare, 1);
-    c.Emit(kOpJumpIfFalse, 1, 10);  // 0 != 0 is false: jumps, keeps {1, 0}
-    c.Emit(kOpInvalid);
-    c.Emit(kOpInvalid);
-    c.Emit(kOpLoadReference, 0, 0);  // 10
-    c.Emit(kOpIncrement);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpJump, 0, 99);  // a bad target after a sequence still fails at the jump
-    EXPECT_EQ(RunBoth(c), "result -12 pc 13 fault 0 stack {1,1} {1,0} A 1 0 0 0 C 0 0");
+    EXPECT_EQ(RunBoth(R"(
+push 1
+push 1
+cmp eq
+self: jt.keep self  ; to itself: goes on, value kept
+load aint[0]
+push 0
+cmp ne
+jf.keep step        ; 0 != 0 is false: jumps, keeps {1, 0}
+insn 22, 0, 0
+insn 22, 0, 0
+step: ref aint[0]
+inc
+discard
+jmp 99              ; a bad target after a sequence still fails at the jump
+)"),
+              "result -12 pc 13 fault 0 stack {1,1} {1,0} A 1 0 0 0 C 0 0");
 }
 
 // Random programs made mostly of fusable pieces, with random operands and jump targets.

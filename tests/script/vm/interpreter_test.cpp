@@ -2,6 +2,7 @@
 // faulty scripts.
 
 #include <climits>
+#include <string>
 
 #include "script/vm/snx_error.h"
 #include "tests/script/vm/vm_fixture.h"
@@ -17,14 +18,9 @@ protected:
         std::int32_t depth;
     };
 
-    // left op right, then end.
-    Outcome Binary(std::uint32_t kind, VmValue left, VmValue right) {
-        SnxImageBuilder c;
-        c.Emit(kOpLoadConstant, left.type, left.value);
-        c.Emit(kOpLoadConstant, right.type, right.value);
-        c.Emit(kind);
-        c.Emit(kOpEnd);
-        const std::int32_t result = LoadAndRun(c);
+    // left op right, then end; the operands are push instructions.
+    Outcome Binary(const std::string& op, const std::string& left, const std::string& right) {
+        const std::int32_t result = LoadAndRun(left + "\n" + right + "\n" + op + "\nend\n");
         const Outcome outcome{result, Top(), vm_->StackDepth()};
         while (vm_->StackDepth() > 0) {
             vm_->Pop();
@@ -32,54 +28,56 @@ protected:
         return outcome;
     }
 
-    static VmValue I(std::int32_t v) { return {0, static_cast<std::uint32_t>(v)}; }
+    static std::string I(std::int32_t v) { return "push " + std::to_string(v); }
+    static constexpr const char* kByte0 = "push byte 0";
+    static constexpr const char* kByte1 = "push byte 1";
+    // A string literal: neither an integer nor a byte.
+    static constexpr const char* kLiteral = "push \"\"";
 };
 
 TEST_F(InterpreterTest, ArithmeticWrapsAroundIn32Bits) {
-    auto value = [this](std::uint32_t kind, std::int32_t l, std::int32_t r) {
-        const Outcome o = Binary(kind, I(l), I(r));
+    auto value = [this](const char* op, std::int32_t l, std::int32_t r) {
+        const Outcome o = Binary(op, I(l), I(r));
         EXPECT_EQ(o.result, kEnd);
         EXPECT_EQ(o.top.type, 0u);
         EXPECT_EQ(o.depth, 1);
         return static_cast<std::int32_t>(o.top.value);
     };
-    EXPECT_EQ(value(kOpAdd, 2, 3), 5);
-    EXPECT_EQ(value(kOpAdd, INT_MAX, 1), INT_MIN);
-    EXPECT_EQ(value(kOpSubtract, 2, 5), -3);
-    EXPECT_EQ(value(kOpSubtract, INT_MIN, 1), INT_MAX);
-    EXPECT_EQ(value(kOpMultiply, -6, 7), -42);
-    EXPECT_EQ(value(kOpMultiply, 65536, 65536), 0);
-    EXPECT_EQ(value(kOpMultiply, INT_MIN, -1), INT_MIN);
+    EXPECT_EQ(value("add", 2, 3), 5);
+    EXPECT_EQ(value("add", INT_MAX, 1), INT_MIN);
+    EXPECT_EQ(value("sub", 2, 5), -3);
+    EXPECT_EQ(value("sub", INT_MIN, 1), INT_MAX);
+    EXPECT_EQ(value("mul", -6, 7), -42);
+    EXPECT_EQ(value("mul", 65536, 65536), 0);
+    EXPECT_EQ(value("mul", INT_MIN, -1), INT_MIN);
 }
 
 TEST_F(InterpreterTest, DivisionTruncatesTowardZeroAndRemainderTakesTheSignOfTheLeft) {
-    auto value = [this](std::uint32_t kind, std::int32_t l, std::int32_t r) {
-        const Outcome o = Binary(kind, I(l), I(r));
+    auto value = [this](const char* op, std::int32_t l, std::int32_t r) {
+        const Outcome o = Binary(op, I(l), I(r));
         EXPECT_EQ(o.result, kEnd);
         return static_cast<std::int32_t>(o.top.value);
     };
-    EXPECT_EQ(value(kOpDivide, 7, -2), -3);
-    EXPECT_EQ(value(kOpDivide, -7, 2), -3);
-    EXPECT_EQ(value(kOpDivide, -7, -2), 3);
-    EXPECT_EQ(value(kOpRemainder, -7, 2), -1);
-    EXPECT_EQ(value(kOpRemainder, 7, -2), 1);
-    EXPECT_EQ(value(kOpRemainder, -7, -2), -1);
+    EXPECT_EQ(value("div", 7, -2), -3);
+    EXPECT_EQ(value("div", -7, 2), -3);
+    EXPECT_EQ(value("div", -7, -2), 3);
+    EXPECT_EQ(value("mod", -7, 2), -1);
+    EXPECT_EQ(value("mod", 7, -2), 1);
+    EXPECT_EQ(value("mod", -7, -2), -1);
     // The one quotient that does not fit: no trap, it wraps.
-    EXPECT_EQ(value(kOpDivide, INT_MIN, -1), INT_MIN);
-    EXPECT_EQ(value(kOpRemainder, INT_MIN, -1), 0);
-    EXPECT_EQ(value(kOpRemainder, 5, -1), 0);
+    EXPECT_EQ(value("div", INT_MIN, -1), INT_MIN);
+    EXPECT_EQ(value("mod", INT_MIN, -1), 0);
+    EXPECT_EQ(value("mod", 5, -1), 0);
 }
 
 TEST_F(InterpreterTest, DivisionByZeroFailsAtTheInstructionWithItsOperandsPopped) {
-    for (auto [kind, code] : {std::pair{kOpDivide, kErrDivideByZero},
-                              std::pair{kOpRemainder, kErrRemainderByZero}}) {
-        SnxImageBuilder c;
-        Int(c, 99);  // stays below the operands
-        Int(c, 5);
-        Int(c, 0);
-        c.Emit(kind);
-        c.Emit(kOpEnd);
-        EXPECT_EQ(LoadAndRun(c), code);
+    for (auto [op, code] : {std::pair{"div", kErrDivideByZero}, std::pair{"mod", kErrRemainderByZero}}) {
+        EXPECT_EQ(LoadAndRun(std::string(R"(
+push 99     ; stays below the operands
+push 5
+push 0
+)") + op + "\nend\n"),
+                  code);
         EXPECT_EQ(vm_->Pc(), 3);
         EXPECT_EQ(vm_->StackDepth(), 1);
         EXPECT_EQ(Top().value, 99u);
@@ -90,75 +88,64 @@ TEST_F(InterpreterTest, DivisionByZeroFailsAtTheInstructionWithItsOperandsPopped
 }
 
 TEST_F(InterpreterTest, ArithmeticWantsIntegersOnBothSides) {
-    const VmValue byte{1, 1};
-    EXPECT_EQ(Binary(kOpAdd, I(1), byte).result, kErrAddType);
-    EXPECT_EQ(Binary(kOpSubtract, byte, I(1)).result, kErrSubtractType);
-    EXPECT_EQ(Binary(kOpMultiply, VmValue{2, 0}, I(1)).result, kErrMultiplyType);
-    EXPECT_EQ(Binary(kOpDivide, I(1), byte).result, kErrDivideType);
+    EXPECT_EQ(Binary("add", I(1), kByte1).result, kErrAddType);
+    EXPECT_EQ(Binary("sub", kByte1, I(1)).result, kErrSubtractType);
+    EXPECT_EQ(Binary("mul", kLiteral, I(1)).result, kErrMultiplyType);
+    EXPECT_EQ(Binary("div", I(1), kByte1).result, kErrDivideType);
     // The type is checked before the divisor.
-    EXPECT_EQ(Binary(kOpRemainder, byte, I(0)).result, kErrRemainderType);
+    EXPECT_EQ(Binary("mod", kByte1, I(0)).result, kErrRemainderType);
     EXPECT_EQ(vm_->StackDepth(), 0);
 
-    SnxImageBuilder c;
-    Byte(c, 1);
-    c.Emit(kOpNegate);
-    EXPECT_EQ(LoadAndRun(c), kErrNegateType);
+    EXPECT_EQ(LoadAndRun("push byte 1\nneg\n"), kErrNegateType);
     EXPECT_EQ(vm_->StackDepth(), 0);
 
-    SnxImageBuilder n;
-    Int(n, INT_MIN);
-    n.Emit(kOpNegate);
-    n.Emit(kOpEnd);
-    EXPECT_EQ(LoadAndRun(n), kEnd);
+    EXPECT_EQ(LoadAndRun("push -2147483648\nneg\nend\n"), kEnd);
     EXPECT_EQ(Top().value, static_cast<std::uint32_t>(INT_MIN));
 }
 
 TEST_F(InterpreterTest, CompareIsSignedAndWantsTwoIntegersOrTwoBytes) {
-    auto truth = [this](std::uint32_t op, VmValue l, VmValue r) {
-        SnxImageBuilder c;
-        c.Emit(kOpLoadConstant, l.type, l.value);
-        c.Emit(kOpLoadConstant, r.type, r.value);
-        c.Emit(kOpCompare, op);
-        c.Emit(kOpEnd);
-        EXPECT_EQ(LoadAndRun(c), kEnd);
+    auto truth = [this](const char* op, const std::string& l, const std::string& r) {
+        EXPECT_EQ(LoadAndRun(l + "\n" + r + "\ncmp " + op + "\nend\n"), kEnd);
         EXPECT_EQ(Top().type, 1u);
         const std::uint32_t t = Top().value;
         vm_->Pop();
         return t;
     };
-    const VmValue minus1 = I(-1);
-    const VmValue two = I(2);
-    EXPECT_EQ(truth(0, minus1, minus1), 1u);
-    EXPECT_EQ(truth(1, minus1, two), 1u);
-    EXPECT_EQ(truth(2, minus1, two), 1u);  // signed: -1 < 2
-    EXPECT_EQ(truth(3, two, two), 1u);
-    EXPECT_EQ(truth(4, minus1, two), 0u);
-    EXPECT_EQ(truth(5, minus1, two), 0u);
-    EXPECT_EQ(truth(2, VmValue{1, 0}, VmValue{1, 1}), 1u);
+    const std::string minus1 = I(-1);
+    const std::string two = I(2);
+    EXPECT_EQ(truth("eq", minus1, minus1), 1u);
+    EXPECT_EQ(truth("ne", minus1, two), 1u);
+    EXPECT_EQ(truth("lt", minus1, two), 1u);  // signed: -1 < 2
+    EXPECT_EQ(truth("le", two, two), 1u);
+    EXPECT_EQ(truth("gt", minus1, two), 0u);
+    EXPECT_EQ(truth("ge", minus1, two), 0u);
+    EXPECT_EQ(truth("lt", kByte0, kByte1), 1u);
 
-    EXPECT_EQ(Binary(kOpCompare, I(1), VmValue{1, 1}).result, kErrCompareTypesDiffer);
-    EXPECT_EQ(Binary(kOpCompare, VmValue{2, 0}, VmValue{2, 0}).result, kErrCompareType);
+    EXPECT_EQ(Binary("cmp eq", I(1), kByte1).result, kErrCompareTypesDiffer);
+    EXPECT_EQ(Binary("cmp eq", kLiteral, kLiteral).result, kErrCompareType);
     EXPECT_EQ(vm_->StackDepth(), 0);
 
     // An operator above 5 drops both operands, gives nothing and goes on.
-    SnxImageBuilder c;
-    Int(c, 1);
-    Int(c, 1);
-    c.Emit(kOpCompare, 6);
-    c.Emit(kOpEnd);
-    EXPECT_EQ(LoadAndRun(c), kEnd);
+    EXPECT_EQ(LoadAndRun(R"(
+push 1
+push 1
+cmp 6
+end
+)"),
+              kEnd);
     EXPECT_EQ(vm_->StackDepth(), 0);
     EXPECT_EQ(vm_->Pc(), 3);
 }
 
 TEST_F(InterpreterTest, ConditionalJumpsKeepTheTestedValueOnlyWhenTheyJump) {
-    // jump if true, keep: true jumps and leaves {1, 1}.
-    SnxImageBuilder c;
-    Byte(c, 1);
-    c.Emit(kOpJumpIfTrue, 1, 3);
-    c.Emit(kOpInvalid);
-    c.Emit(kOpEnd);
-    EXPECT_EQ(LoadAndRun(c), kEnd);
+    // jump if true, keep: true jumps and leaves {1, 1}. Kind 22 fails wherever it is run.
+    EXPECT_EQ(LoadAndRun(R"(
+push byte 1
+jt.keep done
+insn 22, 0, 0
+done: end
+)"),
+              kEnd);
     EXPECT_EQ(vm_->Pc(), 3);
     ASSERT_EQ(vm_->StackDepth(), 1);
     EXPECT_EQ(Top().type, 1u);
@@ -166,23 +153,23 @@ TEST_F(InterpreterTest, ConditionalJumpsKeepTheTestedValueOnlyWhenTheyJump) {
     vm_->Pop();
 
     // false goes on without pushing; any non-zero value counts as true, whatever its type.
-    SnxImageBuilder f;
-    Int(f, 0);
-    f.Emit(kOpJumpIfTrue, 1, 3);
-    f.Emit(kOpEnd);
-    f.Emit(kOpInvalid);
-    EXPECT_EQ(LoadAndRun(f), kEnd);
+    EXPECT_EQ(LoadAndRun(R"(
+push 0
+jt.keep failed
+end
+failed: insn 22, 0, 0
+)"),
+              kEnd);
     EXPECT_EQ(vm_->Pc(), 2);
     EXPECT_EQ(vm_->StackDepth(), 0);
 
     // jump if false, keep, on 0: jumps with {1, 0}; without keep nothing stays.
     for (std::uint32_t keep : {1u, 0u}) {
-        SnxImageBuilder z;
-        Int(z, 0);
-        z.Emit(kOpJumpIfFalse, keep, 3);
-        z.Emit(kOpInvalid);
-        z.Emit(kOpEnd);
-        EXPECT_EQ(LoadAndRun(z), kEnd);
+        EXPECT_EQ(LoadAndRun(std::string("push 0\n") + (keep ? "jf.keep" : "jf") + R"( done
+insn 22, 0, 0
+done: end
+)"),
+                  kEnd);
         ASSERT_EQ(vm_->StackDepth(), static_cast<std::int32_t>(keep));
         if (keep) {
             EXPECT_EQ(Top().type, 1u);
@@ -193,79 +180,65 @@ TEST_F(InterpreterTest, ConditionalJumpsKeepTheTestedValueOnlyWhenTheyJump) {
 }
 
 TEST_F(InterpreterTest, BadJumpTargetsFailAtTheJumpAndKeepTheShortCircuitValue) {
-    SnxImageBuilder c;
-    c.Emit(kOpJump, 0, 1);  // target = count
-    EXPECT_EQ(LoadAndRun(c), kErrJumpTarget);
+    EXPECT_EQ(LoadAndRun("jmp 1  ; target = count\n"), kErrJumpTarget);
     EXPECT_EQ(vm_->Pc(), 0);
 
-    SnxImageBuilder t;
-    Byte(t, 1);
-    t.Emit(kOpJumpIfTrue, 1, 0xFFFFFFFFu);
-    EXPECT_EQ(LoadAndRun(t), kErrJumpIfTrueTarget);
+    EXPECT_EQ(LoadAndRun("push byte 1\njt.keep 0xFFFFFFFF\n"), kErrJumpIfTrueTarget);
     EXPECT_EQ(vm_->Pc(), 1);
     ASSERT_EQ(vm_->StackDepth(), 1);
     EXPECT_EQ(Top().value, 1u);
     vm_->Pop();
 
-    SnxImageBuilder f;
-    Byte(f, 0);
-    f.Emit(kOpJumpIfFalse, 0, 77);
-    EXPECT_EQ(LoadAndRun(f), kErrJumpIfFalseTarget);
+    EXPECT_EQ(LoadAndRun("push byte 0\njf 77\n"), kErrJumpIfFalseTarget);
     EXPECT_EQ(vm_->StackDepth(), 0);
 
     // A jump that is not taken does not look at its target.
-    SnxImageBuilder n;
-    Byte(n, 0);
-    n.Emit(kOpJumpIfTrue, 0, 77);
-    n.Emit(kOpEnd);
-    EXPECT_EQ(LoadAndRun(n), kEnd);
+    EXPECT_EQ(LoadAndRun("push byte 0\njt 77\nend\n"), kEnd);
 }
 
 TEST_F(InterpreterTest, ConditionalJumpToItselfGoesOnButAPlainJumpToItselfLoops) {
-    SnxImageBuilder c;
-    Byte(c, 1);
-    c.Emit(kOpJumpIfTrue, 1, 1);
-    c.Emit(kOpEnd);
-    EXPECT_EQ(LoadAndRun(c), kEnd);
+    EXPECT_EQ(LoadAndRun(R"(
+push byte 1
+self: jt.keep self
+end
+)"),
+              kEnd);
     EXPECT_EQ(vm_->Pc(), 2);
     EXPECT_EQ(vm_->StackDepth(), 1);  // it counts as a jump: the kept value stays
     vm_->Pop();
 
-    SnxImageBuilder loop;
-    loop.Emit(kOpJump, 0, 0);
-    Load(loop);
+    LoadSource("loop: jmp loop\n");
     EXPECT_EQ(vm_->RunBounded(1000), kStepsSpent);
     EXPECT_EQ(vm_->Pc(), 0);
 }
 
 TEST_F(InterpreterTest, AssignmentStoresByTargetTypeAndPushesOne) {
-    const std::uint32_t lit = 0;
-    SnxImageBuilder c;
-    c.AddLiteral("hello");
-    c.Emit(kOpLoadReference, 1, 0);  // A int 1 := -9
-    Int(c, -9);
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 2, 2);  // A byte 2 := 1
-    Byte(c, 1);
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 3, 2);  // A byte 3 := 2 (stored as 0)
-    Byte(c, 2);
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 0, 4);  // A string 0 := literal
-    c.Emit(kOpLoadConstant, 2, lit);
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 1, 4);  // A string 1 := B string 2
-    c.Emit(kOpLoadVariable, 2, 10);
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 2, 4);  // A string 2 := A string 0
-    c.Emit(kOpLoadVariable, 0, 4);
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 3, 12);  // C int 3 := 44
-    Int(c, 44);
-    c.Emit(kOpAssign);
-    c.Emit(kOpEnd);
     *vm_->AByte(3) = 1;
-    ASSERT_EQ(LoadAndRun(c), kEnd);
+    ASSERT_EQ(LoadAndRun(R"(
+ref aint[1]
+push -9
+assign
+ref abyte[2]
+push byte 1
+assign
+ref abyte[3]
+push byte 2     ; stored as 0
+assign
+ref astr[0]
+push "hello"
+assign
+ref astr[1]
+load bstr[2]
+assign
+ref astr[2]
+load astr[0]
+assign
+ref cint[3]
+push 44
+assign
+end
+)"),
+              kEnd);
     EXPECT_EQ(*vm_->AInt(1), -9);
     EXPECT_EQ(*vm_->AByte(2), 1);
     EXPECT_EQ(*vm_->AByte(3), 0);
@@ -283,11 +256,11 @@ TEST_F(InterpreterTest, AssignmentStoresByTargetTypeAndPushesOne) {
 
 TEST_F(InterpreterTest, AssignmentRefusesBankBAndWrongValueTypes) {
     auto assign = [this](VmValue target, VmValue value) {
-        SnxImageBuilder a;
-        a.AddLiteral("x");
-        a.Emit(kOpAssign);
-        a.Emit(kOpEnd);
-        Load(a);
+        LoadSource(R"(
+.string x "x"   ; a literal at offset 0
+assign
+end
+)");
         vm_->Push(target.type, target.value);
         vm_->Push(value.type, value.value);
         const std::int32_t r = vm_->Run();
@@ -310,12 +283,13 @@ TEST_F(InterpreterTest, AssignmentRefusesBankBAndWrongValueTypes) {
 
 TEST_F(InterpreterTest, AStringAssignedFromItselfStaysIntact) {
     vm_->SetAString(1, 5, reinterpret_cast<const std::uint8_t*>("hello"));
-    SnxImageBuilder c;
-    c.Emit(kOpLoadReference, 1, 4);
-    c.Emit(kOpLoadVariable, 1, 4);
-    c.Emit(kOpAssign);
-    c.Emit(kOpEnd);
-    EXPECT_EQ(LoadAndRun(c), kEnd);
+    EXPECT_EQ(LoadAndRun(R"(
+ref astr[1]
+load astr[1]
+assign
+end
+)"),
+              kEnd);
     EXPECT_EQ(AString(1), "hello");
 }
 
@@ -326,107 +300,87 @@ TEST_F(InterpreterTest, LoadVariableGivesValuesAndStringReferences) {
     *vm_->CInt(2) = 5;
     *vm_->AByte(2) = 1;
     struct Case {
-        std::uint32_t a, b;
+        const char* variable;
         VmValue expected;
     };
     const Case cases[] = {
-        {2, 0, {0, static_cast<std::uint32_t>(-3)}}, {1, 2, {1, 1}}, {3, 4, {5, 3}},
-        {0, 6, {0, 100}}, {2, 8, {1, 2}},          {1, 10, {8, 1}}, {3, 12, {0, 12}},
+        {"aint[2]", {0, static_cast<std::uint32_t>(-3)}}, {"abyte[1]", {1, 1}}, {"astr[3]", {5, 3}},
+        {"bint[0]", {0, 100}}, {"bbyte[2]", {1, 2}},  {"bstr[1]", {8, 1}}, {"cint[3]", {0, 12}},
     };
     for (const Case& k : cases) {
-        SnxImageBuilder c;
-        c.Emit(kOpLoadVariable, k.a, k.b);
-        c.Emit(kOpEnd);
-        ASSERT_EQ(LoadAndRun(c), kEnd) << k.b;
-        EXPECT_EQ(Top().type, k.expected.type) << k.b;
-        EXPECT_EQ(Top().value, k.expected.value) << k.b;
+        ASSERT_EQ(LoadAndRun(std::string("load ") + k.variable + "\nend\n"), kEnd) << k.variable;
+        EXPECT_EQ(Top().type, k.expected.type) << k.variable;
+        EXPECT_EQ(Top().value, k.expected.value) << k.variable;
         vm_->Pop();
     }
     // Indexed: the top entry's value (whatever its type) is added, and replaced.
-    for (std::uint32_t b : {1u, 3u, 5u, 7u, 9u, 11u, 13u}) {
-        SnxImageBuilder c;
-        Byte(c, 1);
-        c.Emit(kOpLoadVariable, 1, b);
-        c.Emit(kOpEnd);
-        ASSERT_EQ(LoadAndRun(c), kEnd) << b;
-        ASSERT_EQ(vm_->StackDepth(), 1) << b;
+    for (std::string bank : {"aint", "abyte", "astr", "bint", "bbyte", "bstr", "cint"}) {
+        ASSERT_EQ(LoadAndRun("push byte 1\nloadi " + bank + "[1]\nend\n"), kEnd) << bank;
+        ASSERT_EQ(vm_->StackDepth(), 1) << bank;
         const VmValue plain = Top();
         vm_->Pop();
-        SnxImageBuilder d;
-        d.Emit(kOpLoadVariable, 2, b - 1);
-        d.Emit(kOpEnd);
-        ASSERT_EQ(LoadAndRun(d), kEnd);
-        EXPECT_EQ(plain.type, Top().type) << b;
-        EXPECT_EQ(plain.value, Top().value) << b;
+        ASSERT_EQ(LoadAndRun("load " + bank + "[2]\nend\n"), kEnd);
+        EXPECT_EQ(plain.type, Top().type) << bank;
+        EXPECT_EQ(plain.value, Top().value) << bank;
         vm_->Pop();
     }
-    SnxImageBuilder bad;
-    bad.Emit(kOpLoadVariable, 0, 14);
-    EXPECT_EQ(LoadAndRun(bad), kErrLoadVariableSubKind);
+    EXPECT_EQ(LoadAndRun("insn 15, 0, 14  ; load with no such sub-kind\n"), kErrLoadVariableSubKind);
     EXPECT_EQ(vm_->StackDepth(), 0);
 }
 
 TEST_F(InterpreterTest, LoadReferenceGivesTheBankTypeAndIndex) {
+    const char* const banks[7] = {"aint", "abyte", "astr", "bint", "bbyte", "bstr", "cint"};
     const std::uint32_t types[7] = {3, 4, 5, 6, 7, 8, 9};
-    for (std::uint32_t b = 0; b <= 13; ++b) {
-        SnxImageBuilder c;
-        if (b & 1) {
-            Int(c, 5);
+    for (int bank = 0; bank < 7; ++bank) {
+        for (bool indexed : {false, true}) {
+            const std::string ref = std::string(indexed ? "push 5\nrefi " : "ref ") + banks[bank] + "[10]";
+            ASSERT_EQ(LoadAndRun(ref + "\nend\n"), kEnd);
+            ASSERT_EQ(vm_->StackDepth(), 1);
+            EXPECT_EQ(Top().type, types[bank]) << ref;
+            EXPECT_EQ(Top().value, indexed ? 15u : 10u) << ref;
+            vm_->Pop();
         }
-        c.Emit(kOpLoadReference, 10, b);
-        c.Emit(kOpEnd);
-        ASSERT_EQ(LoadAndRun(c), kEnd);
-        ASSERT_EQ(vm_->StackDepth(), 1);
-        EXPECT_EQ(Top().type, types[b / 2]) << b;
-        EXPECT_EQ(Top().value, (b & 1) ? 15u : 10u) << b;
-        vm_->Pop();
     }
     EXPECT_EQ(AccessViolations(), 0) << "references are checked where they are used";
-    SnxImageBuilder bad;
-    bad.Emit(kOpLoadReference, 0, 99);
-    EXPECT_EQ(LoadAndRun(bad), kErrLoadReferenceSubKind);
+    EXPECT_EQ(LoadAndRun("insn 16, 0, 99  ; reference with no such sub-kind\n"), kErrLoadReferenceSubKind);
 
-    SnxImageBuilder constant;
-    constant.Emit(kOpLoadConstant, 3, 0);
-    EXPECT_EQ(LoadAndRun(constant), kErrConstantType);
+    EXPECT_EQ(LoadAndRun("insn 17, 3, 0  ; constant of no such type\n"), kErrConstantType);
     EXPECT_EQ(vm_->StackDepth(), 0);
 }
 
 TEST_F(InterpreterTest, IncrementAndDecrementWriteBackAndPushTheNewValue) {
     *vm_->AInt(0) = INT_MAX;
     *vm_->CInt(1) = 10;
-    SnxImageBuilder c;
-    c.Emit(kOpLoadReference, 0, 0);
-    c.Emit(kOpIncrement);
-    c.Emit(kOpLoadReference, 1, 12);
-    c.Emit(kOpDecrement);
-    c.Emit(kOpEnd);
-    ASSERT_EQ(LoadAndRun(c), kEnd);
+    ASSERT_EQ(LoadAndRun(R"(
+ref aint[0]
+inc
+ref cint[1]
+dec
+end
+)"),
+              kEnd);
     EXPECT_EQ(*vm_->AInt(0), INT_MIN);
     EXPECT_EQ(*vm_->CInt(1), 9);
     EXPECT_EQ(vm_->Pop().value, 9u);
     EXPECT_EQ(vm_->Pop().value, static_cast<std::uint32_t>(INT_MIN));
 
-    for (auto [kind, code] : {std::pair{kOpIncrement, kErrIncrementType},
-                              std::pair{kOpDecrement, kErrDecrementType}}) {
-        SnxImageBuilder b;
-        b.Emit(kOpLoadReference, 0, 6);  // B integers cannot be stepped
-        b.Emit(kind);
-        EXPECT_EQ(LoadAndRun(b), code);
+    for (auto [op, code] : {std::pair{"inc", kErrIncrementType}, std::pair{"dec", kErrDecrementType}}) {
+        // B integers cannot be stepped.
+        EXPECT_EQ(LoadAndRun(std::string("ref bint[0]\n") + op + "\n"), code);
         EXPECT_EQ(vm_->Pc(), 1);
         EXPECT_EQ(vm_->StackDepth(), 0);
     }
 }
 
 TEST_F(InterpreterTest, ResultsAndWherePcStands) {
-    SnxImageBuilder c;
-    c.Emit(kOpLineMarker, 42);
-    c.Emit(kOpSystemCall, 18);
-    c.Emit(kOpReturn);
-    c.Emit(kOpNop);
-    c.Emit(21);
-    c.Emit(kOpEnd);
-    Load(c);
+    LoadSource(R"(
+line 42
+sys 18
+ret
+nop
+nop2
+end
+)");
     EXPECT_EQ(vm_->Run(), kLineMarker);
     EXPECT_EQ(vm_->Pc(), 1);
     EXPECT_EQ(vm_->Pop().value, 42u);
@@ -445,12 +399,9 @@ TEST_F(InterpreterTest, ResultsAndWherePcStands) {
 }
 
 TEST_F(InterpreterTest, PcOutsideTheCodeAndBadKinds) {
-    SnxImageBuilder empty;
-    EXPECT_EQ(LoadAndRun(empty), kErrPcOutOfRange);
+    EXPECT_EQ(LoadAndRun(""), kErrPcOutOfRange);
 
-    SnxImageBuilder c;
-    c.Emit(kOpNop);
-    Load(c);
+    LoadSource("nop\n");
     EXPECT_EQ(vm_->Run(), kErrPcOutOfRange) << "running off the end";
     EXPECT_EQ(vm_->Pc(), 1);
     vm_->SetPc(-1);
@@ -459,22 +410,18 @@ TEST_F(InterpreterTest, PcOutsideTheCodeAndBadKinds) {
     vm_->SetPc(INT_MIN);
     EXPECT_EQ(vm_->Run(), kErrPcOutOfRange);
 
-    for (std::uint32_t kind : {22u, 24u, 0xFFFFFFFFu}) {
-        SnxImageBuilder b;
-        b.Emit(kOpNop);
-        b.Emit(kind);
-        EXPECT_EQ(LoadAndRun(b), kErrBadKind);
+    for (const char* kind : {"22", "24", "0xFFFFFFFF"}) {
+        EXPECT_EQ(LoadAndRun(std::string("nop\ninsn ") + kind + ", 0, 0\n"), kErrBadKind) << kind;
         EXPECT_EQ(vm_->Pc(), 1);
     }
 }
 
 TEST_F(InterpreterTest, ValueStackOverflowFailsAtThePushWithItsOwnCode) {
-    SnxImageBuilder c;
+    std::string pushes;
     for (int i = 0; i < VmState::kValueStackSize + 1; ++i) {
-        Int(c, i);
+        pushes += I(i) + "\n";
     }
-    c.Emit(kOpEnd);
-    EXPECT_EQ(LoadAndRun(c), kErrValueStackOverflow);
+    EXPECT_EQ(LoadAndRun(pushes + "end\n"), kErrValueStackOverflow);
     EXPECT_EQ(vm_->Pc(), VmState::kValueStackSize);
     EXPECT_EQ(vm_->StackDepth(), VmState::kValueStackSize);
     EXPECT_EQ(vm_->Fault(), VmFault::ValueStackOverflow);
@@ -483,46 +430,32 @@ TEST_F(InterpreterTest, ValueStackOverflowFailsAtThePushWithItsOwnCode) {
     EXPECT_EQ(vm_->Run(), kErrValueStackOverflow);
 
     // A system call and a line marker on a full stack fail the same way.
-    for (std::uint32_t kind : {kOpSystemCall, kOpLineMarker}) {
+    for (const char* source : {"sys 1\n", "line 1\n"}) {
         vm_->ClearFault();
-        SnxImageBuilder s;
-        s.Emit(kind, 1);
-        EXPECT_EQ(LoadAndRun(s), kErrValueStackOverflow);
+        EXPECT_EQ(LoadAndRun(source), kErrValueStackOverflow) << source;
         EXPECT_EQ(vm_->Pc(), 0);
     }
 }
 
 TEST_F(InterpreterTest, ValueStackUnderflowFailsWithItsOwnCode) {
-    const std::uint32_t popping[] = {kOpDiscard, kOpAdd, kOpCompare, kOpAssign, kOpNegate,
-                                     kOpJumpIfTrue, kOpIncrement};
-    for (std::uint32_t kind : popping) {
+    for (const char* popping : {"discard", "add", "cmp eq", "assign", "neg", "jt 0", "inc"}) {
         vm_->ClearFault();
-        SnxImageBuilder c;
-        c.Emit(kOpNop);
-        c.Emit(kind);
-        EXPECT_EQ(LoadAndRun(c), kErrValueStackUnderflow) << kind;
+        EXPECT_EQ(LoadAndRun(std::string("nop\n") + popping + "\n"), kErrValueStackUnderflow) << popping;
         EXPECT_EQ(vm_->Pc(), 1);
         EXPECT_EQ(vm_->StackDepth(), 0);
     }
     // An indexed load needs its index on the stack.
     vm_->ClearFault();
-    SnxImageBuilder idx;
-    idx.Emit(kOpLoadVariable, 0, 1);
-    EXPECT_EQ(LoadAndRun(idx), kErrValueStackUnderflow);
+    EXPECT_EQ(LoadAndRun("loadi aint[0]\n"), kErrValueStackUnderflow);
 
     // One operand where two are needed: the one there is gone too.
     vm_->ClearFault();
-    SnxImageBuilder one;
-    Int(one, 1);
-    one.Emit(kOpAdd);
-    EXPECT_EQ(LoadAndRun(one), kErrValueStackUnderflow);
+    EXPECT_EQ(LoadAndRun("push 1\nadd\n"), kErrValueStackUnderflow);
     EXPECT_EQ(vm_->StackDepth(), 0);
 }
 
 TEST_F(InterpreterTest, FaultsLeftByHandlersEndTheNextBurst) {
-    SnxImageBuilder c;
-    c.Emit(kOpEnd);
-    Load(c);
+    LoadSource("end\n");
     vm_->Pop();
     EXPECT_EQ(vm_->Run(), kErrValueStackUnderflow);
     EXPECT_EQ(vm_->Pc(), 0);
@@ -538,19 +471,20 @@ TEST_F(InterpreterTest, FaultsLeftByHandlersEndTheNextBurst) {
 }
 
 TEST_F(InterpreterTest, VariableIndexOutsideItsBankReportsAndReadsZeroWritesNothing) {
-    SnxImageBuilder c;
-    c.Emit(kOpLoadVariable, 4, 0);   // A int 4: one past the end
-    c.Emit(kOpLoadVariable, 3, 8);   // B byte 3
-    Int(c, -1);
-    c.Emit(kOpLoadVariable, 2, 13);  // C int [2 + 0xFFFFFFFF] wraps to 1: inside
-    c.Emit(kOpLoadReference, 99, 0);
-    Int(c, 5);
-    c.Emit(kOpAssign);               // A int 99 := 5
-    c.Emit(kOpLoadReference, 7, 12);
-    c.Emit(kOpIncrement);            // C int 7
-    c.Emit(kOpEnd);
     *vm_->CInt(1) = 31;
-    ASSERT_EQ(LoadAndRun(c), kEnd);
+    ASSERT_EQ(LoadAndRun(R"(
+load aint[4]    ; one past the end
+load bbyte[3]
+push -1
+loadi cint[2]   ; [2 + 0xFFFFFFFF] wraps to 1: inside
+ref aint[99]
+push 5
+assign
+ref cint[7]
+inc
+end
+)"),
+              kEnd);
     EXPECT_EQ(AccessViolations(), 4);
     ASSERT_EQ(vm_->StackDepth(), 5);
     EXPECT_EQ(vm_->Pop().value, 1u);  // 0 + 1
@@ -565,37 +499,43 @@ TEST_F(InterpreterTest, VariableIndexOutsideItsBankReportsAndReadsZeroWritesNoth
 
 TEST_F(InterpreterTest, StringAssignmentFromOutsideReportsAndLeavesTheTarget) {
     vm_->SetAString(0, 3, reinterpret_cast<const std::uint8_t*>("old"));
-    SnxImageBuilder c;
-    const std::uint32_t lit = c.AddLiteral("abc");
-    // Literals: offset past the data area, a length word cut short, a length past the end.
-    const std::uint32_t offsets[] = {lit + 100, lit + 5, 0xFFFFFFFEu};
-    for (std::uint32_t offset : offsets) {
-        c.Emit(kOpLoadReference, 0, 4);
-        c.Emit(kOpLoadConstant, 2, offset);
-        c.Emit(kOpAssign);
-    }
-    c.Emit(kOpLoadReference, 0, 4);
-    c.Emit(kOpLoadVariable, 9, 4);   // A string 9
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 0, 4);
-    c.Emit(kOpLoadVariable, 3, 10);  // B string 3
-    c.Emit(kOpAssign);
-    c.Emit(kOpLoadReference, 4, 4);  // A string 4 := literal
-    c.Emit(kOpLoadConstant, 2, lit);
-    c.Emit(kOpAssign);
-    c.Emit(kOpEnd);
-    ASSERT_EQ(LoadAndRun(c), kEnd);
+    // Literals (kind 17, type 2): offset past the data area, a length word cut short, a length
+    // past the end.
+    ASSERT_EQ(LoadAndRun(R"(
+.string abc "abc"       ; offset 0, 7 bytes
+ref astr[0]
+insn 17, 2, 100
+assign
+ref astr[0]
+insn 17, 2, 5
+assign
+ref astr[0]
+insn 17, 2, 0xFFFFFFFE
+assign
+ref astr[0]
+load astr[9]
+assign
+ref astr[0]
+load bstr[3]
+assign
+ref astr[4]
+push @abc
+assign
+end
+)"),
+              kEnd);
     EXPECT_EQ(AccessViolations(), 6);
     EXPECT_EQ(AString(0), "old");
 
     // A length word that claims more bytes than the data area holds.
-    SnxImageBuilder d;
-    d.AddData({0xFF, 0xFF, 0xFF, 0x7F, 'a'});
-    d.Emit(kOpLoadReference, 0, 4);
-    d.Emit(kOpLoadConstant, 2, 0);
-    d.Emit(kOpAssign);
-    d.Emit(kOpEnd);
-    ASSERT_EQ(LoadAndRun(d), kEnd);
+    ASSERT_EQ(LoadAndRun(R"(
+.data ff ff ff 7f 61
+ref astr[0]
+insn 17, 2, 0   ; the literal at offset 0
+assign
+end
+)"),
+              kEnd);
     EXPECT_EQ(AccessViolations(), 7);
     EXPECT_EQ(AString(0), "old");
 }

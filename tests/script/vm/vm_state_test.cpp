@@ -4,9 +4,14 @@
 #include <cstring>
 
 #include "tests/script/vm/vm_fixture.h"
+#include "tests/support/snx_image_builder.h"
 
 namespace kv::vmtest {
 namespace {
+
+// The byte builders stay for images whose headers lie, which the assembler never writes.
+using kvtest::SnxImageBuilder;
+using kvtest::VariableImageBuilder;
 
 // A file that hands out its bytes, optionally fewer than it claims to hold.
 class MemoryFile : public platform::FileHandle {
@@ -45,10 +50,10 @@ protected:
 
     // A script "end" that the tests load first, to see that a refused image changes nothing.
     void LoadMarkerScript() {
-        SnxImageBuilder c;
-        c.Emit(kOpLineMarker, 7);
-        c.AddLiteral("kept");
-        Load(c);
+        LoadSource(R"(
+line 7
+.string kept "kept"
+)");
         vm_->SetPc(0);
     }
     void ExpectMarkerScript() {
@@ -136,11 +141,11 @@ TEST_F(VmStateTest, LoadCodeReadsTheLayoutAndLeavesStacksAndBanksAlone) {
     vm_->SetPc(3);
     vm_->PushCallFrame(0);
     *vm_->AInt(0) = 77;
-    SnxImageBuilder c;
-    c.Emit(0x01020304u, 0xA0B0C0D0u, 7);
-    c.Emit(kOpEnd);
-    c.AddLiteral("text");
-    ASSERT_TRUE(TryLoadCode(c.Build()));
+    ASSERT_TRUE(TryLoadCode(AssembledScript(R"(
+insn 0x01020304, 0xA0B0C0D0, 7
+end
+.string text "text"
+)")));
     EXPECT_EQ(vm_->Pc(), 0);
     EXPECT_EQ(vm_->InstructionCount(), 2u);
     EXPECT_EQ(vm_->DataSize(), 8u);
@@ -158,8 +163,7 @@ TEST_F(VmStateTest, LoadCodeReadsTheLayoutAndLeavesStacksAndBanksAlone) {
     EXPECT_EQ(vm_->CallDepth(), 0);
     EXPECT_EQ(*vm_->AInt(0), 77);
 
-    SnxImageBuilder empty;
-    ASSERT_TRUE(TryLoadCode(empty.Build()));
+    ASSERT_TRUE(TryLoadCode(AssembledScript("")));
     EXPECT_EQ(vm_->InstructionCount(), 0u);
     EXPECT_EQ(vm_->DataSize(), 0u);
     EXPECT_EQ(vm_->Run(), kErrPcOutOfRange);
@@ -169,11 +173,12 @@ TEST_F(VmStateTest, MalformedCodeImagesAreRefusedAndChangeNothing) {
     LoadMarkerScript();
     vm_->SetPc(0);
 
-    SnxImageBuilder two;
-    two.Emit(kOpEnd);
-    two.Emit(kOpEnd);
-    two.AddLiteral("abc");
-    const std::vector<std::uint8_t> good = two.Build();
+    const std::vector<std::uint8_t> good = AssembledScript(R"(
+end
+end
+.string abc "abc"
+)");
+    ASSERT_EQ(good.size(), 8u + 2 * 12 + 7);
 
     // Every cut short of the whole image.
     for (std::size_t size = 0; size < good.size(); ++size) {
@@ -216,13 +221,13 @@ TEST_F(VmStateTest, VariableImageSizesTheBanksAndFillsBankB) {
     *vm_->CInt(1) = 5;
     *vm_->CByte(1) = 1;
     vm_->SetAString(1, 2, reinterpret_cast<const std::uint8_t*>("hi"));
-    VariableImageBuilder same;
-    same.aInts = 4;
-    same.aBytes = 4;
-    same.aStrings = 4;
-    same.cInts = 4;
-    same.cBytes = 4;
-    LoadVars(same);
+    LoadVars(R"(
+aint 4
+abyte 4
+astr 4
+cint 4
+cbyte 4
+)");
     EXPECT_EQ(*vm_->AInt(1), 0);
     EXPECT_EQ(*vm_->AByte(1), 0);
     EXPECT_EQ(*vm_->CInt(1), 0);
@@ -231,9 +236,8 @@ TEST_F(VmStateTest, VariableImageSizesTheBanksAndFillsBankB) {
     EXPECT_EQ(vm_->VariableCount(VarBank::BInt), 0);
 
     // All eight counts 0: 32 bytes, every bank empty.
-    VariableImageBuilder none;
-    ASSERT_EQ(none.Build().size(), 32u);
-    LoadVars(none);
+    ASSERT_EQ(AssembledVariables("").size(), 32u);
+    LoadVars("");
     for (int bank = 0; bank < kVarBankCount; ++bank) {
         EXPECT_EQ(vm_->VariableCount(static_cast<VarBank>(bank)), 0);
     }
@@ -241,12 +245,17 @@ TEST_F(VmStateTest, VariableImageSizesTheBanksAndFillsBankB) {
 }
 
 TEST_F(VmStateTest, MalformedVariableImagesAreRefusedAndChangeNothing) {
-    VariableImageBuilder good;
-    good.aInts = 2;
-    good.bInts = {1, 2};
-    good.bBytes = {3};
-    good.AddBString("four");
-    const std::vector<std::uint8_t> image = good.Build();
+    const std::vector<std::uint8_t> image = AssembledVariables(R"(
+aint 2
+bint 2
+bbyte 1
+bstr 1
+bint[0] = 1
+bint[1] = 2
+bbyte[0] = 3
+bstr[0] = "four"
+)");
+    ASSERT_EQ(image.size(), 32u + 2 * 4 + 1 + 4 + 4);
     for (std::size_t size = 0; size < image.size(); ++size) {
         EXPECT_FALSE(vm_->LoadVariableImage(image.data(), size)) << size;
     }
@@ -271,9 +280,9 @@ TEST_F(VmStateTest, MalformedVariableImagesAreRefusedAndChangeNothing) {
     moreStrings.AddBString("a");
     moreStrings.OverrideCount(5, 1000);
     refused(moreStrings);
-    VariableImageBuilder longString;  // a B string whose length reaches past the end
-    longString.AddBString("abc");
-    std::vector<std::uint8_t> bytes = longString.Build();
+    // A B string whose length reaches past the end.
+    std::vector<std::uint8_t> bytes = AssembledVariables("bstr 1\nbstr[0] = \"abc\"\n");
+    ASSERT_EQ(bytes.size(), 32u + 4 + 3);
     bytes[32] = 4;
     EXPECT_FALSE(TryLoadVars(bytes));
     bytes[32] = 0xFF;
@@ -287,9 +296,7 @@ TEST_F(VmStateTest, MalformedVariableImagesAreRefusedAndChangeNothing) {
 }
 
 TEST_F(VmStateTest, FileLoadersReadTheWholeSizeOrNothing) {
-    SnxImageBuilder c;
-    c.Emit(kOpLineMarker, 3);
-    const std::vector<std::uint8_t> code = c.Build();
+    const std::vector<std::uint8_t> code = AssembledScript("line 3\n");
     {
         MemoryFile file(code, 5);  // delivered in pieces
         EXPECT_TRUE(vm_->LoadCodeFile(file, static_cast<std::int64_t>(code.size())));
@@ -304,9 +311,7 @@ TEST_F(VmStateTest, FileLoadersReadTheWholeSizeOrNothing) {
     }
     ExpectMarkerScript();
 
-    VariableImageBuilder vars;
-    vars.aInts = 9;
-    const std::vector<std::uint8_t> image = vars.Build();
+    const std::vector<std::uint8_t> image = AssembledVariables("aint 9\n");
     {
         MemoryFile file(image);
         EXPECT_FALSE(vm_->LoadVariableImageFile(file, 40));
