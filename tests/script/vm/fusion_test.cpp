@@ -306,69 +306,93 @@ jmp 99              ; a bad target after a sequence still fails at the jump
               "result -12 pc 13 fault 0 stack {1,1} {1,0} A 1 0 0 0 C 0 0");
 }
 
-// Random programs made mostly of fusable pieces, with random operands and jump targets.
-TEST_F(FusionTest, RandomProgramsBehaveTheSame) {
-    std::mt19937 random(20240611);
+// A random program made mostly of fusable pieces, with random operands and jump targets.
+std::string RandomProgram(std::mt19937& random) {
     auto pick = [&random](std::uint32_t n) {
         return std::uniform_int_distribution<std::uint32_t>(0, n - 1)(random);
     };
-    const std::uint32_t loadSubKinds[] = {0, 6, 12, 2, 1};
-    for (int program = 0; program < 300; ++program) {
-        SnxImageBuilder c;
-        const std::uint32_t length = 8 + pick(40);
-        auto operand = [&]() {
-            if (pick(3) == 0) {
-                Int(c, static_cast<std::int32_t>(pick(5)) - 2);
-            } else {
-                c.Emit(kOpLoadVariable, pick(5), loadSubKinds[pick(5)]);
+    auto number = [&pick](std::uint32_t n) { return std::to_string(pick(n)); };
+    const char* const loads[] = {"load aint", "load bint", "load cint", "load abyte", "loadi aint"};
+    const char* const compares[] = {"eq", "ne", "lt", "le", "gt", "ge", "6"};
+    const char* const arithmetic[] = {"add", "sub", "mul"};
+    std::string source;
+    std::uint32_t count = 0;
+    auto emit = [&source, &count](const std::string& line) {
+        source += line + "\n";
+        ++count;
+    };
+    const std::uint32_t length = 8 + pick(40);
+    auto operand = [&]() {
+        if (pick(3) == 0) {
+            emit("push " + std::to_string(static_cast<std::int32_t>(pick(5)) - 2));
+        } else {
+            const std::string load = loads[pick(5)];
+            emit(load + "[" + number(5) + "]");
+        }
+    };
+    auto reference = [&]() {
+        const std::string bank = pick(3) == 0 ? "cint" : "aint";
+        emit("ref " + bank + "[" + number(5) + "]");
+    };
+    while (count < length) {
+        switch (pick(7)) {
+            case 0: {  // compare and branch
+                operand();
+                operand();
+                emit(std::string("cmp ") + compares[pick(7)]);
+                const std::string target = number(length + 2);
+                const std::string keep = pick(2) ? ".keep " : " ";
+                emit((pick(2) ? "jf" : "jt") + keep + target);
+                break;
             }
-        };
-        while (c.Here() < length) {
-            switch (pick(7)) {
-                case 0:  // compare and branch
+            case 1:  // assignment statement
+                reference();
+                operand();
+                if (pick(2)) {
                     operand();
-                    operand();
-                    c.Emit(kOpCompare, pick(7));
-                    c.Emit(kOpJumpIfTrue + pick(2), pick(2), pick(length + 2));
-                    break;
-                case 1:  // assignment statement
-                    c.Emit(kOpLoadReference, pick(5), pick(3) == 0 ? 12 : 0);
-                    operand();
-                    if (pick(2)) {
-                        operand();
-                        c.Emit(kOpAdd + pick(3));
-                    }
-                    c.Emit(kOpAssign);
-                    c.Emit(kOpDiscard);
-                    break;
-                case 2:  // step
-                    c.Emit(kOpLoadReference, pick(5), pick(3) == 0 ? 12 : 0);
-                    c.Emit(kOpIncrement + pick(2));
-                    c.Emit(kOpDiscard);
-                    break;
-                case 3:
-                    c.Emit(kOpJump, 0, pick(length + 2));
-                    break;
-                case 4:
-                    c.Emit(kOpSystemCall, 1);
-                    break;
-                case 5:
-                    operand();
-                    break;
-                default:
-                    c.Emit(pick(24), pick(4), pick(length));
-                    break;
+                    emit(arithmetic[pick(3)]);
+                }
+                emit("assign");
+                emit("discard");
+                break;
+            case 2:  // step
+                reference();
+                emit(pick(2) ? "dec" : "inc");
+                emit("discard");
+                break;
+            case 3:
+                emit("jmp " + number(length + 2));
+                break;
+            case 4:
+                emit("sys 1");
+                break;
+            case 5:
+                operand();
+                break;
+            default: {  // any kind, valid or not, with any operands
+                const std::string b = number(length);
+                const std::string a = number(4);
+                emit("insn " + number(24) + ", " + a + ", " + b);
+                break;
             }
         }
-        c.Emit(kOpEnd);
-        RunBoth(c, 8, [](VmState& vm) {
+    }
+    emit("end");
+    return source;
+}
+
+TEST_F(FusionTest, RandomProgramsBehaveTheSame) {
+    std::mt19937 random(20240611);
+    for (int program = 0; program < 300; ++program) {
+        const std::string source = RandomProgram(random);
+        RunBoth(source, 8, [](VmState& vm) {
             EmptyStack(vm);
             for (std::uint32_t i = 0; i < 8; ++i) {
                 vm.Push(i & 1, i);  // something for stray pops to take
             }
         });
         if (HasFailure()) {
-            ADD_FAILURE() << "program " << program;
+            ADD_FAILURE() << "program " << program << ":\n" << source;
             break;
         }
     }
