@@ -20,120 +20,98 @@
 
 #include "platform/headless/headless_platform.h"
 #include "script/vm/vm_state.h"
+#include "tools/asm/assembler.h"
+#include "tools/asm/variable_image_builder.h"
 
 namespace {
 
 constexpr std::int64_t kLoopCount = 100000;
 
-// ---- bytecode helper ----
-
-class CodeBuilder {
-public:
-    std::uint32_t Emit(std::uint32_t kind, std::uint32_t a = 0, std::uint32_t b = 0) {
-        code_.push_back({kind, a, b});
-        return static_cast<std::uint32_t>(code_.size() - 1);
-    }
-    std::uint32_t Here() const { return static_cast<std::uint32_t>(code_.size()); }
-    void PatchB(std::uint32_t index, std::uint32_t b) { code_[index].b = b; }
-
-    std::vector<std::uint8_t> Image() const {
-        std::vector<std::uint8_t> out;
-        Put(out, static_cast<std::uint32_t>(code_.size()));
-        Put(out, 0);
-        for (const kv::SnxInstruction& ins : code_) {
-            Put(out, ins.kind);
-            Put(out, ins.a);
-            Put(out, ins.b);
-        }
-        return out;
-    }
-
-private:
-    static void Put(std::vector<std::uint8_t>& out, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-        }
-    }
-    std::vector<kv::SnxInstruction> code_;
-};
-
-std::vector<std::uint8_t> VariableImage(std::int32_t aInts, std::int32_t bInts, std::int32_t cInts) {
-    std::vector<std::uint8_t> out;
-    const std::int32_t counts[8] = {aInts, 0, 0, bInts, 0, 0, cInts, 0};
-    auto put = [&out](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-        }
-    };
-    for (std::int32_t c : counts) {
-        put(static_cast<std::uint32_t>(c));
-    }
-    for (std::int32_t i = 0; i < bInts; ++i) {
-        put(static_cast<std::uint32_t>(i * 3));
-    }
-    return out;
-}
+// ---- script ----
 
 using namespace kv::snx;
 
-// i is A[0], s is A[1]. perTurn is set to the number of instructions one turn executes.
-std::vector<std::uint8_t> ArithmeticLoop(std::int64_t n, std::int64_t& perTurn) {
-    CodeBuilder c;
-    const std::uint32_t top = c.Emit(kOpLoadVariable, 0, 0);   // i
-    c.Emit(kOpLoadConstant, 0, static_cast<std::uint32_t>(n));  // n
-    c.Emit(kOpCompare, 2);                                      // i < n
-    const std::uint32_t exit = c.Emit(kOpJumpIfFalse, 0, 0);
-    c.Emit(kOpLoadReference, 1, 0);  // &s
-    c.Emit(kOpLoadVariable, 1, 0);   // s
-    c.Emit(kOpLoadVariable, 0, 0);   // i
-    c.Emit(kOpAdd);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 0, 0);  // &i
-    c.Emit(kOpIncrement);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpJump, 0, top);
-    perTurn = c.Here() - top;
-    c.PatchB(exit, c.Here());
-    c.Emit(kOpEnd);
-    return c.Image();
+// i is A[0], s is A[1].
+std::string ArithmeticLoop(std::int64_t n) {
+    return R"(
+.var aint i 0
+.var aint s 1
+top:
+    load i
+    push )" + std::to_string(n) + R"(
+    cmp lt
+    jf done
+    ref s           ; s = s + i
+    load s
+    load i
+    add
+    assign
+    discard
+    ref i           ; i = i + 1
+    inc
+    discard
+    jmp top
+done:
+    end
+)";
 }
 
 // i is A[0], a[] is A[1..n], b[] is B[0..n-1], c[0] is C[0].
-std::vector<std::uint8_t> VariableAccessLoop(std::int64_t n, std::int64_t& perTurn) {
-    CodeBuilder c;
-    const std::uint32_t top = c.Emit(kOpLoadVariable, 0, 0);
-    c.Emit(kOpLoadConstant, 0, static_cast<std::uint32_t>(n));
-    c.Emit(kOpCompare, 2);
-    const std::uint32_t exit = c.Emit(kOpJumpIfFalse, 0, 0);
-    c.Emit(kOpLoadVariable, 0, 0);    // i
-    c.Emit(kOpLoadReference, 1, 1);   // &a[1 + i]
-    c.Emit(kOpLoadVariable, 0, 0);    // i
-    c.Emit(kOpLoadVariable, 0, 7);    // b[i]
-    c.Emit(kOpLoadVariable, 0, 12);   // c[0]
-    c.Emit(kOpAdd);
-    c.Emit(kOpAssign);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpLoadReference, 0, 0);
-    c.Emit(kOpIncrement);
-    c.Emit(kOpDiscard);
-    c.Emit(kOpJump, 0, top);
-    perTurn = c.Here() - top;
-    c.PatchB(exit, c.Here());
-    c.Emit(kOpEnd);
-    return c.Image();
+std::string VariableAccessLoop(std::int64_t n) {
+    return R"(
+.var aint i 0
+top:
+    load i
+    push )" + std::to_string(n) + R"(
+    cmp lt
+    jf done
+    load i          ; a[1 + i] = b[i] + c[0]
+    refi aint[1]
+    load i
+    loadi bint[0]
+    load cint[0]
+    add
+    assign
+    discard
+    ref i
+    inc
+    discard
+    jmp top
+done:
+    end
+)";
 }
 
-void RunScriptLoop(benchmark::State& state, const std::vector<std::uint8_t>& code,
-                   std::int64_t perTurn, std::int32_t bankSize, bool fuse = true) {
+// Banks A and B of bankSize integers each, b[k] = k * 3, and c[0] = 7.
+bool LoadBanks(kv::VmState& vm, std::int32_t bankSize) {
+    const std::string size = std::to_string(bankSize);
+    std::string declarations = "aint " + size + "\nbint " + size + "\ncint 1\n";
+    for (std::int32_t k = 0; k < bankSize; ++k) {
+        declarations += "bint[" + std::to_string(k) + "] = " + std::to_string(k * 3) + "\n";
+    }
+    const kvasm::AssembleResult vars = kvasm::BuildVariableImage(declarations);
+    if (!vars.ok() || !vm.LoadVariableImage(vars.bytes.data(), vars.bytes.size())) {
+        return false;
+    }
+    *vm.CInt(0) = 7;
+    return true;
+}
+
+void RunScriptLoop(benchmark::State& state, const std::string& source, std::int32_t bankSize,
+                   bool fuse = true) {
     kv::VmState vm;
     vm.SetInstructionFusion(fuse);
-    const std::vector<std::uint8_t> vars = VariableImage(bankSize, bankSize, 1);
-    if (!vm.LoadVariableImage(vars.data(), vars.size()) || !vm.LoadCode(code.data(), code.size())) {
+    const kvasm::AssembleResult code = kvasm::Assemble(source);
+    if (!code.ok()) {
+        state.SkipWithError(kvasm::FormatDiagnostics(code.diagnostics).c_str());
+        return;
+    }
+    if (!LoadBanks(vm, bankSize) || !vm.LoadCode(code.bytes.data(), code.bytes.size())) {
         state.SkipWithError("image refused");
         return;
     }
-    *vm.CInt(0) = 7;
+    // Every instruction but the closing end runs once a turn.
+    const std::int64_t perTurn = static_cast<std::int64_t>(vm.InstructionCount()) - 1;
     for (auto _ : state) {
         vm.SetPc(0);
         *vm.AInt(0) = 0;
@@ -152,22 +130,16 @@ void RunScriptLoop(benchmark::State& state, const std::vector<std::uint8_t>& cod
 }
 
 void BM_ScriptArithmeticLoop(benchmark::State& state) {
-    std::int64_t perTurn = 0;
-    const auto code = ArithmeticLoop(kLoopCount, perTurn);
-    RunScriptLoop(state, code, perTurn, 2);
+    RunScriptLoop(state, ArithmeticLoop(kLoopCount), 2);
 }
 
 // The same loop one instruction at a time, without fused sequences.
 void BM_ScriptArithmeticLoopUnfused(benchmark::State& state) {
-    std::int64_t perTurn = 0;
-    const auto code = ArithmeticLoop(kLoopCount, perTurn);
-    RunScriptLoop(state, code, perTurn, 2, false);
+    RunScriptLoop(state, ArithmeticLoop(kLoopCount), 2, false);
 }
 
 void BM_ScriptVariableAccess(benchmark::State& state) {
-    std::int64_t perTurn = 0;
-    const auto code = VariableAccessLoop(kLoopCount, perTurn);
-    RunScriptLoop(state, code, perTurn, static_cast<std::int32_t>(kLoopCount + 1));
+    RunScriptLoop(state, VariableAccessLoop(kLoopCount), static_cast<std::int32_t>(kLoopCount + 1));
 }
 
 // ---- Lua ----

@@ -6,8 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tools/asm/assembler.h"
-#include "tools/asm/variable_image_builder.h"
+#include "tests/support/assembled_image.h"
 
 namespace kvtest {
 
@@ -78,19 +77,11 @@ void HeadlessGameTest::UseModuleFileName(const std::string& fileName) {
 }
 
 void HeadlessGameTest::WriteScript(const std::string& name, std::string_view source) {
-    kvasm::Options options;
-    options.fileName = name;
-    kvasm::AssembleResult result = kvasm::Assemble(source, options);
-    ASSERT_TRUE(result.ok()) << kvasm::FormatDiagnostics(result.diagnostics);
-    WriteFile(name, result.bytes);
+    WriteFile(name, AssembledScript(source));
 }
 
 void HeadlessGameTest::WriteVariables(const std::string& name, std::string_view declarations) {
-    kvasm::Options options;
-    options.fileName = name;
-    kvasm::AssembleResult result = kvasm::BuildVariableImage(declarations, options);
-    ASSERT_TRUE(result.ok()) << kvasm::FormatDiagnostics(result.diagnostics);
-    WriteFile(name, result.bytes);
+    WriteFile(name, AssembledVariables(declarations));
 }
 
 void HeadlessGameTest::WriteMinimalGame() {

@@ -1,6 +1,7 @@
 #include "tests/support/snx_image_builder.h"
 
 namespace kvtest {
+namespace {
 
 void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     out.push_back(static_cast<std::uint8_t>(value));
@@ -9,23 +10,14 @@ void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     out.push_back(static_cast<std::uint8_t>(value >> 24));
 }
 
+}  // namespace
+
 std::uint32_t SnxImageBuilder::Emit(std::uint32_t kind, std::uint32_t a, std::uint32_t b) {
-    const std::uint32_t index = Here();
+    const std::uint32_t index = InstructionCount();
     code_.push_back(kind);
     code_.push_back(a);
     code_.push_back(b);
     return index;
-}
-
-void SnxImageBuilder::PatchB(std::uint32_t index, std::uint32_t b) {
-    code_.at(static_cast<std::size_t>(index) * 3 + 2) = b;
-}
-
-std::uint32_t SnxImageBuilder::AddLiteral(std::string_view text) {
-    const auto offset = static_cast<std::uint32_t>(data_.size());
-    AppendU32(data_, static_cast<std::uint32_t>(text.size()));
-    data_.insert(data_.end(), text.begin(), text.end());
-    return offset;
 }
 
 std::uint32_t SnxImageBuilder::AddData(const std::vector<std::uint8_t>& bytes) {
@@ -36,7 +28,7 @@ std::uint32_t SnxImageBuilder::AddData(const std::vector<std::uint8_t>& bytes) {
 
 std::vector<std::uint8_t> SnxImageBuilder::Build() const {
     std::vector<std::uint8_t> out;
-    AppendU32(out, countOverride_.value_or(Here()));
+    AppendU32(out, countOverride_.value_or(InstructionCount()));
     AppendU32(out, dataSizeOverride_.value_or(static_cast<std::uint32_t>(data_.size())));
     for (std::uint32_t word : code_) {
         AppendU32(out, word);

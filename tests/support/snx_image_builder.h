@@ -1,7 +1,8 @@
 #pragma once
 // Builders of the two script file images, byte for byte, for tests: the compiled script (code
-// image) and the variable image. Both can also write inconsistent headers on purpose, to test
-// that loaders refuse them.
+// image) and the variable image. Their use is images whose headers lie about counts or sizes,
+// to test that loaders refuse them; write well-formed scripts and variable images as assembler
+// source instead (tools/asm).
 
 #include <array>
 #include <cstdint>
@@ -15,12 +16,6 @@ class SnxImageBuilder {
 public:
     // Appends an instruction and returns its index.
     std::uint32_t Emit(std::uint32_t kind, std::uint32_t a = 0, std::uint32_t b = 0);
-    // Index the next instruction will get (a jump target).
-    std::uint32_t Here() const { return static_cast<std::uint32_t>(code_.size() / 3); }
-    // Sets operand b of an emitted instruction (forward jumps).
-    void PatchB(std::uint32_t index, std::uint32_t b);
-    // Appends a string literal (u32 length + bytes) to the data area; returns its offset.
-    std::uint32_t AddLiteral(std::string_view text);
     // Appends raw bytes to the data area; returns their offset.
     std::uint32_t AddData(const std::vector<std::uint8_t>& bytes);
 
@@ -31,6 +26,8 @@ public:
     std::vector<std::uint8_t> Build() const;
 
 private:
+    std::uint32_t InstructionCount() const { return static_cast<std::uint32_t>(code_.size() / 3); }
+
     std::vector<std::uint32_t> code_;  // kind, a, b per instruction
     std::vector<std::uint8_t> data_;
     std::optional<std::uint32_t> countOverride_;
@@ -60,8 +57,5 @@ public:
 private:
     std::array<std::optional<std::int32_t>, 8> overrides_;
 };
-
-// Little-endian writers shared by the builders.
-void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value);
 
 }  // namespace kvtest

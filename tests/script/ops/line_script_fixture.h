@@ -9,7 +9,6 @@
 #include "app/globals/globals.h"
 #include "script/vm/vm_state.h"
 #include "tests/script/ops/script_frame_fixture.h"
-#include "tests/support/snx_image_builder.h"
 
 namespace opstest {
 
@@ -17,11 +16,8 @@ class LineScriptTest : public ScriptFrameTest {
 public:
     // Replaces the fixture's variable image (before Start).
     void UseVariables(std::int32_t aInts, std::int32_t cInts) {
-        kvtest::VariableImageBuilder variables;
-        variables.aInts = aInts;
-        variables.aStrings = 2;
-        variables.cInts = cInts;
-        WriteFile("NECEMEM.SNI", variables.Build());
+        WriteVariables("NECEMEM.SNI",
+                       "aint " + std::to_string(aInts) + "\nastr 2\ncint " + std::to_string(cInts) + "\n");
     }
     // Frames until the caption shows the line marker; false when it never comes.
     bool RunToLine(int line, int limit = 100) {

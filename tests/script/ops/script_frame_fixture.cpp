@@ -10,7 +10,6 @@
 #include "script/ops/op_state.h"
 #include "script/vm/init_script.h"
 #include "script/vm/vm_state.h"
-#include "tests/support/snx_image_builder.h"
 #include "tools/asm/assembler.h"
 
 namespace opstest {
@@ -32,11 +31,7 @@ void ScriptFrameTest::SetUp() {
     kvtest::HeadlessGameTest::SetUp();
     frameNumber_ = 0;
     probes_.clear();
-    kvtest::VariableImageBuilder variables;
-    variables.aInts = 4;
-    variables.aStrings = 2;
-    variables.cInts = 4;
-    WriteFile("NECEMEM.SNI", variables.Build());
+    WriteVariables("NECEMEM.SNI", "aint 4\nastr 2\ncint 4\n");
 }
 
 void ScriptFrameTest::TearDown() {

@@ -14,7 +14,6 @@
 #include "app/globals/globals.h"
 #include "script/vm/vm_state.h"
 #include "tests/support/headless_game.h"
-#include "tests/support/snx_image_builder.h"
 
 namespace {
 
@@ -27,10 +26,6 @@ public:
     // The minimal game with an INIT that runs until the window closes: a line marker a frame.
     void WriteGame() {
         WriteMinimalGame();
-        kvtest::SnxImageBuilder init;
-        init.Emit(kv::snx::kOpLineMarker, 1);
-        init.Emit(kv::snx::kOpJump, 0, 0);
-        WriteFile("INIT.SNX", init.Build());
     }
 
     // Runs the program until the exit question, answered Yes; atRun sees the running game.

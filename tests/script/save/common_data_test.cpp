@@ -14,7 +14,7 @@
 #include "script/vm/vm_state.h"
 #include "tests/pack/file_size_limit.h"
 #include "tests/support/headless_game.h"
-#include "tests/support/snx_image_builder.h"
+#include "tests/support/assembled_image.h"
 
 namespace {
 
@@ -40,10 +40,8 @@ public:
     }
 
     std::unique_ptr<kv::VmState> MakeVm(std::int32_t ints, std::int32_t flags) {
-        kvtest::VariableImageBuilder variables;
-        variables.cInts = ints;
-        variables.cBytes = flags;
-        const Bytes image = variables.Build();
+        const Bytes image = kvtest::AssembledVariables("cint " + std::to_string(ints) + "\ncbyte " +
+                                                       std::to_string(flags) + "\n");
         auto vm = std::make_unique<kv::VmState>();
         EXPECT_TRUE(vm->LoadVariableImage(image.data(), image.size()));
         vm->SetSaveFolder(kv::String((platform::Get().ModuleFolder() + "sav\\").c_str()));

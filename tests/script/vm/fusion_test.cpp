@@ -17,18 +17,14 @@ protected:
         VmTest::SetUp();
         plain_ = std::make_unique<VmState>();
         plain_->SetInstructionFusion(false);
-        LoadBoth(Vars());
-    }
-
-    static constexpr const char* Vars() {
-        return R"(
+        LoadBoth(R"(
 aint 4
 bint 3
 cint 2
 bint[0] = 100
 bint[1] = -5
 bint[2] = 7
-)";
+)");
     }
 
     void LoadBoth(std::string_view declarations) {
@@ -168,11 +164,10 @@ y: push 9
 cmp lt          ; 5 < 9
 jt.keep done
 insn 22, 0, 0   ; fails if run
-)"),
-              "result 1 pc 2 fault 0 stack {1,1} A 0 0 0 0 C 0 0");
+)"), "result 1 pc 2 fault 0 stack {1,1} A 0 0 0 0 C 0 0");
 
     // Into the middle of "ref; x; y; add; assign; discard" at its add.
-    EXPECT_EQ(RunBoth(R"(
+    const char* const intoAdd = R"(
 ref aint[0]
 push 40
 push 2
@@ -184,20 +179,18 @@ sum: add
 assign
 discard
 end
-)",
-                      1, EmptyStack),
-              "result 1 pc 10 fault 0 stack A 42 0 0 0 C 0 0");
+)";
+    EXPECT_EQ(RunBoth(intoAdd, 1, EmptyStack), "result 1 pc 10 fault 0 stack A 42 0 0 0 C 0 0");
 
     // A handler that resumes after a system call inside what would be a sequence.
-    EXPECT_EQ(RunBoth(R"(
+    const char* const afterCall = R"(
 ref aint[2]
 sys 7           ; its result {0, 0} becomes the value assigned
 assign
 discard
 end
-)",
-                      3, EmptyStack),
-              "result 1 pc 4 fault 0 stack A 42 0 0 0 C 0 0");
+)";
+    EXPECT_EQ(RunBoth(afterCall, 3, EmptyStack), "result 1 pc 4 fault 0 stack A 42 0 0 0 C 0 0");
 }
 
 TEST_F(FusionTest, AFullStackFailsAtTheSameInstruction) {
@@ -248,8 +241,7 @@ ref cint[8]     ; outside
 inc
 discard
 end
-)"),
-              "result 1 pc 11 fault 0 stack A 0 0 0 0 C 0 0");
+)"), "result 1 pc 11 fault 0 stack A 0 0 0 0 C 0 0");
     EXPECT_EQ(AccessViolations(), 3);
 }
 
@@ -302,8 +294,7 @@ step: ref aint[0]
 inc
 discard
 jmp 99              ; a bad target after a sequence still fails at the jump
-)"),
-              "result -12 pc 13 fault 0 stack {1,1} {1,0} A 1 0 0 0 C 0 0");
+)"), "result -12 pc 13 fault 0 stack {1,1} {1,0} A 1 0 0 0 C 0 0");
 }
 
 // A random program made mostly of fusable pieces, with random operands and jump targets.

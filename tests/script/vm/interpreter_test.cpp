@@ -72,12 +72,12 @@ TEST_F(InterpreterTest, DivisionTruncatesTowardZeroAndRemainderTakesTheSignOfThe
 
 TEST_F(InterpreterTest, DivisionByZeroFailsAtTheInstructionWithItsOperandsPopped) {
     for (auto [op, code] : {std::pair{"div", kErrDivideByZero}, std::pair{"mod", kErrRemainderByZero}}) {
-        EXPECT_EQ(LoadAndRun(std::string(R"(
+        const std::string source = std::string(R"(
 push 99     ; stays below the operands
 push 5
 push 0
-)") + op + "\nend\n"),
-                  code);
+)") + op + "\nend\n";
+        EXPECT_EQ(LoadAndRun(source), code);
         EXPECT_EQ(vm_->Pc(), 3);
         EXPECT_EQ(vm_->StackDepth(), 1);
         EXPECT_EQ(Top().value, 99u);
@@ -131,8 +131,7 @@ push 1
 push 1
 cmp 6
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(vm_->StackDepth(), 0);
     EXPECT_EQ(vm_->Pc(), 3);
 }
@@ -144,8 +143,7 @@ push byte 1
 jt.keep done
 insn 22, 0, 0
 done: end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(vm_->Pc(), 3);
     ASSERT_EQ(vm_->StackDepth(), 1);
     EXPECT_EQ(Top().type, 1u);
@@ -158,18 +156,17 @@ push 0
 jt.keep failed
 end
 failed: insn 22, 0, 0
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(vm_->Pc(), 2);
     EXPECT_EQ(vm_->StackDepth(), 0);
 
     // jump if false, keep, on 0: jumps with {1, 0}; without keep nothing stays.
     for (std::uint32_t keep : {1u, 0u}) {
-        EXPECT_EQ(LoadAndRun(std::string("push 0\n") + (keep ? "jf.keep" : "jf") + R"( done
+        const std::string source = std::string("push 0\n") + (keep ? "jf.keep" : "jf") + R"( done
 insn 22, 0, 0
 done: end
-)"),
-                  kEnd);
+)";
+        EXPECT_EQ(LoadAndRun(source), kEnd);
         ASSERT_EQ(vm_->StackDepth(), static_cast<std::int32_t>(keep));
         if (keep) {
             EXPECT_EQ(Top().type, 1u);
@@ -201,8 +198,7 @@ TEST_F(InterpreterTest, ConditionalJumpToItselfGoesOnButAPlainJumpToItselfLoops)
 push byte 1
 self: jt.keep self
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(vm_->Pc(), 2);
     EXPECT_EQ(vm_->StackDepth(), 1);  // it counts as a jump: the kept value stays
     vm_->Pop();
@@ -237,8 +233,7 @@ ref cint[3]
 push 44
 assign
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(*vm_->AInt(1), -9);
     EXPECT_EQ(*vm_->AByte(2), 1);
     EXPECT_EQ(*vm_->AByte(3), 0);
@@ -288,8 +283,7 @@ ref astr[1]
 load astr[1]
 assign
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(AString(1), "hello");
 }
 
@@ -305,7 +299,7 @@ TEST_F(InterpreterTest, LoadVariableGivesValuesAndStringReferences) {
     };
     const Case cases[] = {
         {"aint[2]", {0, static_cast<std::uint32_t>(-3)}}, {"abyte[1]", {1, 1}}, {"astr[3]", {5, 3}},
-        {"bint[0]", {0, 100}}, {"bbyte[2]", {1, 2}},  {"bstr[1]", {8, 1}}, {"cint[3]", {0, 12}},
+        {"bint[0]", {0, 100}}, {"bbyte[2]", {1, 2}}, {"bstr[1]", {8, 1}}, {"cint[3]", {0, 12}},
     };
     for (const Case& k : cases) {
         ASSERT_EQ(LoadAndRun(std::string("load ") + k.variable + "\nend\n"), kEnd) << k.variable;
@@ -357,8 +351,7 @@ inc
 ref cint[1]
 dec
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(*vm_->AInt(0), INT_MIN);
     EXPECT_EQ(*vm_->CInt(1), 9);
     EXPECT_EQ(vm_->Pop().value, 9u);
@@ -483,8 +476,7 @@ assign
 ref cint[7]
 inc
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(AccessViolations(), 4);
     ASSERT_EQ(vm_->StackDepth(), 5);
     EXPECT_EQ(vm_->Pop().value, 1u);  // 0 + 1
@@ -522,8 +514,7 @@ ref astr[4]
 push @abc
 assign
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(AccessViolations(), 6);
     EXPECT_EQ(AString(0), "old");
 
@@ -534,8 +525,7 @@ ref astr[0]
 insn 17, 2, 0   ; the literal at offset 0
 assign
 end
-)"),
-              kEnd);
+)"), kEnd);
     EXPECT_EQ(AccessViolations(), 7);
     EXPECT_EQ(AString(0), "old");
 }

@@ -10,8 +10,8 @@
 #include "app/globals/globals.h"
 #include "script/vm/operand_access.h"
 #include "script/vm/vm_state.h"
+#include "tests/support/assembled_image.h"
 #include "tests/support/headless_game.h"
-#include "tests/support/snx_image_builder.h"
 
 namespace {
 
@@ -34,12 +34,13 @@ class OperandAccessTest : public kvtest::HeadlessGameTest {
 public:
     void SetUp() override {
         HeadlessGameTest::SetUp();
-        kvtest::VariableImageBuilder variables;
-        variables.aInts = 4;
-        variables.aStrings = 4;
-        variables.cInts = 4;
-        variables.AddBString("from B");
-        const auto image = variables.Build();
+        const auto image = kvtest::AssembledVariables(R"(
+aint 4
+astr 4
+bstr 1
+cint 4
+bstr[0] = "from B"
+)");
         vm_ = new kv::VmState();
         kv::g_vm = vm_;
         ASSERT_TRUE(vm_->LoadVariableImage(image.data(), image.size()));
@@ -155,11 +156,14 @@ TEST_F(OperandAccessTest, MalformedAndSelfReferringTextsEnd) {
 }
 
 TEST_F(OperandAccessTest, FetchTakesLiteralsAndStringVariablesOnly) {
-    kvtest::SnxImageBuilder code;
-    code.Emit(0);
-    const std::uint32_t literal = code.AddLiteral("Hi " + AInt(0));
-    const std::uint32_t empty = code.AddLiteral("");
-    const auto image = code.Build();
+    const auto image = kvtest::AssembledScript(R"(
+end
+.string hi "Hi \a{0}"
+.string empty ""
+)");
+    // The data area in source order: "Hi " and the A integer code take 4 + 8 bytes.
+    const std::uint32_t literal = 0;
+    const std::uint32_t empty = 12;
     ASSERT_TRUE(vm_->LoadCode(image.data(), image.size()));
     SetAString(2, "name" + CInt(0));
 

@@ -17,8 +17,8 @@
 #include "platform/game_window.h"
 #include "script/vm/resource_lookup.h"
 #include "script/vm/vm_state.h"
+#include "tests/support/assembled_image.h"
 #include "tests/support/headless_game.h"
-#include "tests/support/snx_image_builder.h"
 
 namespace {
 
@@ -26,15 +26,13 @@ using kv::FoundResource;
 
 // A code image of n instructions: the count tells which copy of a script was loaded.
 std::vector<std::uint8_t> Script(int n) {
-    kvtest::SnxImageBuilder builder;
-    for (int i = 0; i < n; ++i) builder.Emit(kv::snx::kOpNop);
-    return builder.Build();
+    std::string source;
+    for (int i = 0; i < n; ++i) source += "nop\n";
+    return kvtest::AssembledScript(source);
 }
 
 std::vector<std::uint8_t> Variables(std::int32_t aInts) {
-    kvtest::VariableImageBuilder builder;
-    builder.aInts = aInts;
-    return builder.Build();
+    return kvtest::AssembledVariables("aint " + std::to_string(aInts) + "\n");
 }
 
 std::string Text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }

@@ -12,11 +12,13 @@
 
 #include "platform/headless/headless_platform.h"
 #include "script/vm/vm_state.h"
-#include "tests/script/vm/assembled_image.h"
+#include "tests/support/assembled_image.h"
 
 namespace kv::vmtest {
 
 using namespace kv::snx;
+using kvtest::AssembledScript;
+using kvtest::AssembledVariables;
 
 class VmTest : public ::testing::Test {
 protected:

@@ -1,5 +1,5 @@
 #pragma once
-// Script and variable images for the VM tests, written as assembler source and declarations
+// Script and variable images for tests, written as assembler source and declarations
 // (syntax in tools/README.md). A source that does not assemble fails the test with its
 // diagnostics and gives no bytes.
 
@@ -12,7 +12,7 @@
 #include "tools/asm/assembler.h"
 #include "tools/asm/variable_image_builder.h"
 
-namespace kv::vmtest {
+namespace kvtest {
 
 inline std::vector<std::uint8_t> AssembledScript(std::string_view source) {
     const kvasm::AssembleResult result = kvasm::Assemble(source);
@@ -26,4 +26,4 @@ inline std::vector<std::uint8_t> AssembledVariables(std::string_view declaration
     return result.bytes;
 }
 
-}  // namespace kv::vmtest
+}  // namespace kvtest
