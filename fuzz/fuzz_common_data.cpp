@@ -15,24 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_backend.h"
 #include "platform/headless/headless_platform.h"
 #include "script/vm/vm_state.h"
 
 namespace {
 
-platform::HeadlessPlatform& Backend() {
-    static platform::HeadlessPlatform* backend = [] {
-        char pattern[] = "/tmp/kv_fuzz_common_XXXXXX";
-        if (!mkdtemp(pattern)) abort();
-        platform::HeadlessOptions options;
-        options.gameFolder = pattern;
-        auto owned = std::make_unique<platform::HeadlessPlatform>(options);
-        platform::HeadlessPlatform* raw = owned.get();
-        platform::Install(std::move(owned));
-        return raw;
-    }();
-    return *backend;
-}
+using kvfuzz::Backend;
 
 void Check(bool condition, const char* what) {
     if (!condition) {

@@ -14,23 +14,14 @@
 #include <memory>
 
 #include "app/globals/globals.h"
+#include "fuzz/fuzz_backend.h"
 #include "platform/headless/headless_platform.h"
 #include "script/vm/operand_access.h"
 #include "script/vm/vm_state.h"
 
 namespace {
 
-platform::HeadlessPlatform& Backend() {
-    static platform::HeadlessPlatform* backend = [] {
-        platform::HeadlessOptions options;
-        options.gameFolder = "/tmp";
-        auto owned = std::make_unique<platform::HeadlessPlatform>(options);
-        platform::HeadlessPlatform* raw = owned.get();
-        platform::Install(std::move(owned));
-        return raw;
-    }();
-    return *backend;
-}
+using kvfuzz::Backend;
 
 kv::VmState& Vm() {
     static kv::VmState* vm = [] {

@@ -18,21 +18,12 @@
 #include <vector>
 
 #include "pack/pack_reader.h"
+#include "fuzz/fuzz_backend.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
 
-std::string Folder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/kv_fuzz_pack_XXXXXX";
-        if (!mkdtemp(pattern)) abort();
-        platform::HeadlessOptions options;
-        options.gameFolder = pattern;
-        platform::Install(std::make_unique<platform::HeadlessPlatform>(options));
-        return std::string(pattern);
-    }();
-    return folder;
-}
+using kvfuzz::Folder;
 
 void WriteNative(const std::string& path, const std::uint8_t* bytes, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

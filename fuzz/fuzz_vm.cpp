@@ -15,6 +15,7 @@
 #include <cstring>
 #include <memory>
 
+#include "fuzz/fuzz_backend.h"
 #include "platform/headless/headless_platform.h"
 #include "script/vm/vm_state.h"
 
@@ -26,17 +27,7 @@ constexpr std::uint64_t kStepsPerBurst = 4096;
 // make each input slow.
 constexpr std::int64_t kMaxRunElements = 1 << 16;
 
-platform::HeadlessPlatform* Backend() {
-    static platform::HeadlessPlatform* backend = [] {
-        platform::HeadlessOptions options;
-        options.gameFolder = "/tmp";
-        auto owned = std::make_unique<platform::HeadlessPlatform>(options);
-        platform::HeadlessPlatform* raw = owned.get();
-        platform::Install(std::move(owned));
-        return raw;
-    }();
-    return backend;
-}
+platform::HeadlessPlatform* Backend() { return &kvfuzz::Backend(); }
 
 void Check(bool condition, const char* what) {
     if (!condition) {
