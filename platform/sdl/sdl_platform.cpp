@@ -366,6 +366,13 @@ void SdlPlatform::PumpSystemEvents() {
                         if (!focusFollowsShow_) PostMessage(WindowMessage{id, MessageKind::ActivateApp, 0, 0, 0});
                         break;
                     case SDL_WINDOWEVENT_MOVED:
+                        // The player may move the window: keep the record where the window is, so
+                        // that the client origin stays true.
+                        if (WindowRecord* record = FindWindow(id); record && record->style == WindowStyle::Framed) {
+                            Rect frame = OuterRectForClient(WindowStyle::Framed, 0, 0);
+                            record->outer.x = event.window.data1 + frame.x;
+                            record->outer.y = event.window.data2 + frame.y;
+                        }
                         PostMessage(WindowMessage{id, MessageKind::Move, event.window.data1, event.window.data2, 0});
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
