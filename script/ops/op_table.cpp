@@ -3,11 +3,13 @@
 #include <string>
 
 #include "app/globals/globals.h"
+#include "script/ops/bank_ops.h"
 #include "script/ops/dialog_ops.h"
 #include "script/ops/input_ops.h"
 #include "script/ops/op_state.h"
 #include "script/ops/query_ops.h"
 #include "script/ops/setting_ops.h"
+#include "script/ops/string_ops.h"
 #include "script/ops/system_ops.h"
 #include "script/ops/timer_ops.h"
 
@@ -128,7 +130,7 @@ OpEntry g_operations[kOperationCount] = {
     {"OpDummy", OpDummy},  // 102
     {"OpDummy", OpDummy},  // 103
     {"Random", Random},  // 104
-    {"CompareStrings", OpNotAvailable},  // 105
+    {"CompareStrings", CompareStrings},  // 105
     {"ClearLayer", OpNotAvailable},  // 106
     {"ReadyToChipClickableMap", OpNotAvailable},  // 107
     {"ReleaseChipClickableMap", OpNotAvailable},  // 108
@@ -137,23 +139,23 @@ OpEntry g_operations[kOperationCount] = {
     {"ClearMaskLayer", OpNotAvailable},  // 111
     {"ReplayMsgBoxSound", OpNotAvailable},  // 112
     {"OpenExternal", OpNotAvailable},  // 113
-    {"ClearBankA", OpNotAvailable},  // 114
-    {"Substring", OpNotAvailable},  // 115
-    {"ConcatStrings", OpNotAvailable},  // 116
+    {"ClearBankA", ClearBankA},  // 114
+    {"Substring", Substring},  // 115
+    {"ConcatStrings", ConcatStrings},  // 116
     {"SaveWithNewThumbnail", OpNotAvailable},  // 117
     {"GetLocalTimeToVariables", GetLocalTimeToVariables},  // 118
     {"BindAutoWaitVar", BindAutoWaitVar},  // 119
     {"SetSpareSetting", SetSpareSetting},  // 120
     {"StartAutoMode", StartAutoMode},  // 121
     {"EndAutoMode", OpNotAvailable},  // 122
-    {"FormatNumber", OpNotAvailable},  // 123
+    {"FormatNumber", FormatNumber},  // 123
     {"FadeInPlayDSB", OpNotAvailable},  // 124
     {"StartVolumeFade", OpNotAvailable},  // 125
     {"CreateDirectInputManager", CreateDirectInputManager},  // 126
     {"GetLayerSize", OpNotAvailable},  // 127
     {"RedrawMessageWindow", OpNotAvailable},  // 128
     {"ResetTextWindow", OpNotAvailable},  // 129
-    {"StringLength", OpNotAvailable},  // 130
+    {"StringLength", StringLength},  // 130
     {"SetTableEntry", OpNotAvailable},  // 131
     {"SoundOp132", OpNotAvailable},  // 132
     {"GetVoiceWindowToVariable", GetVoiceWindowToVariable},  // 133

@@ -1,5 +1,7 @@
 #include "script/ops/script_values.h"
 
+#include <string>
+
 #include "app/globals/globals.h"
 #include "script/vm/snx_error.h"
 #include "script/vm/vm_state.h"
@@ -11,13 +13,38 @@ std::int32_t PopIntOperand() {
     return static_cast<std::int32_t>(g_vm->Pop().value);
 }
 
-void StoreAInt(std::int32_t index, std::int32_t value) {
-    std::int32_t* target = g_vm ? g_vm->AInt(static_cast<std::uint32_t>(index)) : nullptr;
+namespace {
+
+// Null (outside the bank, or no script machine) is reported and nothing is written.
+template <typename T>
+void StoreChecked(T* target, T value) {
     if (!target) {
         ShowAccessViolation();
         return;
     }
     *target = value;
+}
+
+}  // namespace
+
+void StoreAInt(std::int32_t index, std::int32_t value) {
+    StoreChecked(g_vm ? g_vm->AInt(static_cast<std::uint32_t>(index)) : nullptr, value);
+}
+
+void StoreAByte(std::int32_t index, std::uint8_t value) {
+    StoreChecked(g_vm ? g_vm->AByte(static_cast<std::uint32_t>(index)) : nullptr, value);
+}
+
+void StoreAText(std::int32_t index, std::string_view text) {
+    if (!g_vm) return;
+    const auto slot = static_cast<std::uint32_t>(index);
+    if (text.empty()) {
+        g_vm->SetAString(slot, 0, nullptr);
+        return;
+    }
+    const std::string terminated(text);  // c_str() carries the terminator that is stored too
+    g_vm->SetAString(slot, static_cast<std::int32_t>(terminated.size() + 1),
+                     reinterpret_cast<const std::uint8_t*>(terminated.c_str()));
 }
 
 }  // namespace kv
