@@ -1,7 +1,7 @@
 #pragma once
 // The program's entry and outermost control: start-up, the message loop and shut-down.
 
-#include "platform/platform.h"
+#include "backend/window_message.h"
 
 namespace kv {
 
@@ -12,7 +12,7 @@ inline constexpr const char kGameCaption[] = "ZE-RoreroRerodi ver1.0";
 // 0 after a normal end, 1 when start-up stops or another instance runs.
 int WinMain();
 // Takes one message when there is one (true); otherwise sleeps 1 ms (false).
-bool PeekMessageOrSleep(platform::WindowMessage& message);
+bool PeekMessageOrSleep(backend::WindowMessage& message);
 bool InitGame();
 bool CreateGameWindow();
 // Deletes every global object that exists, in the fixed order; safe after a partial start-up.

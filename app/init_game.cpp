@@ -1,6 +1,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "backend/clock_service.h"
+#include "backend/hub.h"
+#include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "base/app_env.h"
@@ -9,12 +12,12 @@
 #include "pack/pack_reader.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
-#include "platform/runtime_random.h"
+#include "base/runtime_random.h"
 
 namespace kv {
 
 bool InitGame() {
-    platform::Platform& os = platform::Get();
+    backend::ClockService& clock = backend::Get().Clock();
 
     g_displayMode = new DisplayMode();
 
@@ -47,12 +50,12 @@ bool InitGame() {
     g_mainWindow = new GameWindow();
     if (!CreateGameWindow()) return false;
 
-    platform::SeedRandom(static_cast<std::uint32_t>(os.SecondsSinceEpoch()));
+    SeedRandom(static_cast<std::uint32_t>(clock.SecondsSinceEpoch()));
     return true;
 }
 
 bool CreateGameWindow() {
-    platform::Platform& os = platform::Get();
+    backend::WindowService& windows = backend::Get().Windows();
     std::memset(g_gameState.caption, 0, sizeof g_gameState.caption);
     std::memcpy(g_gameState.caption, kGameCaption, sizeof kGameCaption);
 
@@ -61,17 +64,17 @@ bool CreateGameWindow() {
         return false;
     }
 
-    platform::Rect outer = os.OuterRectForClient(platform::WindowStyle::Framed, g_gameState.screenWidth,
+    backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, g_gameState.screenWidth,
                                                  g_gameState.screenHeight);
-    platform::Rect desktop = os.DesktopRect();
+    backend::Rect desktop = windows.DesktopRect();
     std::int32_t x = (desktop.width - outer.width) / 2;
     std::int32_t y = (desktop.height - outer.height) / 2;
-    if (!g_mainWindow->Create(kWindowClassName, g_gameState.caption, platform::WindowStyle::Framed, x, y,
+    if (!g_mainWindow->Create(kWindowClassName, g_gameState.caption, backend::WindowStyle::Framed, x, y,
                               outer.width, outer.height)) {
         MessageBoxOk(0, "This game failed to generate a window.", "error");
         return false;
     }
-    os.ShowWindow(g_mainWindow->Handle());
+    windows.ShowWindow(g_mainWindow->Handle());
     return true;
 }
 

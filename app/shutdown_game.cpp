@@ -1,3 +1,5 @@
+#include "backend/file_service.h"
+#include "backend/hub.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "base/app_env.h"
@@ -26,7 +28,7 @@ void ShutdownGame() {
     DeleteGlobal(g_secondPack);
     DeleteGlobal(g_appEnv);
     DeleteGlobal(g_mainWindow);   // last of the objects: destroys the window
-    if (platform::IsInstalled()) platform::Get().ReleaseInstanceLock();
+    if (backend::IsInstalled()) backend::Get().Files().ReleaseInstanceLock();
 }
 
 }  // namespace kv

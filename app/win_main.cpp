@@ -1,24 +1,29 @@
+#include "backend/window_message.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
+#include "app/init_script.h"
+#include "backend/clock_service.h"
+#include "backend/event_queue.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
+#include "backend/window_service.h"
 #include "base/app_env.h"
 #include "base/message_box.h"
 #include "platform/game_window.h"
 #include "script/ops/frame_dispatch.h"
-#include "script/vm/init_script.h"
+#include "script/save/common_data.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
 
-bool PeekMessageOrSleep(platform::WindowMessage& message) {
-    platform::Platform& os = platform::Get();
-    if (os.PeekMessage(message)) return true;
-    os.Sleep(1);
+bool PeekMessageOrSleep(backend::WindowMessage& message) {
+    if (backend::Get().Events().PeekMessage(message)) return true;
+    backend::Get().Clock().Sleep(1);
     return false;
 }
 
 int WinMain() {
-    platform::Platform& os = platform::Get();
-    if (!os.AcquireInstanceLock(kInstanceLockName)) return 1;
+    if (!backend::Get().Files().AcquireInstanceLock(kInstanceLockName)) return 1;
 
     if (!InitGame()) {
         ShutdownGame();
@@ -30,20 +35,21 @@ int WinMain() {
         ShutdownGame();
         return 1;
     }
-    if (g_mainWindow) os.SetForegroundWindow(g_mainWindow->Handle());
+    backend::WindowService& windows = backend::Get().Windows();
+    if (g_mainWindow) windows.SetForegroundWindow(g_mainWindow->Handle());
 
     bool quit = false;
     while (!quit) {
-        platform::WindowMessage message;
+        backend::WindowMessage message;
         while (PeekMessageOrSleep(message)) {
-            if (message.kind == platform::MessageKind::Quit) quit = true;
-            os.DispatchMessage(message);
+            if (message.kind == backend::MessageKind::Quit) quit = true;
+            windows.DispatchMessage(message);
         }
         // Also in the turn that saw the quit message: the script gets one last frame.
         ProcessScriptFrame();
     }
 
-    if (g_vm && !g_vm->SaveCommonData(g_appEnv ? g_appEnv->GetSaveDataVersion() : String()))
+    if (g_vm && !SaveCommonData(*g_vm, g_appEnv ? g_appEnv->GetSaveDataVersion() : String()))
         MessageBoxOk(0, "This game failed to save commondatas.", "error");
     ShutdownGame();
     return 0;

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "base/text_utils.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
 
 namespace kv {
 
@@ -56,9 +57,9 @@ AppEnv::AppEnv() {
 }
 
 void AppEnv::ReadModulePath() {
-    platform::Platform& system = platform::Get();
-    moduleDir_ = String(system.ModuleFolder().c_str());
-    moduleBaseName_ = String(system.ModuleBaseName().c_str());
+    backend::FileService& files = backend::Get().Files();
+    moduleDir_ = String(files.ModuleFolder().c_str());
+    moduleBaseName_ = String(files.ModuleBaseName().c_str());
 }
 
 void AppEnv::ClearConfig() {
@@ -79,7 +80,7 @@ void AppEnv::LoadInf() {
     if (size <= 0 || size > kMaxInfSize) {
         return;
     }
-    auto file = platform::Get().OpenFile(fileName.View(), platform::FileMode::Read);
+    auto file = backend::Get().Files().OpenFile(fileName.View(), backend::FileMode::Read);
     if (!file) {
         return;
     }

@@ -1,14 +1,18 @@
 #include "base/message_box.h"
 
+#include "backend/dialog_service.h"
+#include "backend/hub.h"
+#include "backend/window_message.h"
+
 namespace kv {
 
-void MessageBoxOk(platform::WindowId owner, std::string_view text, std::string_view caption) {
-    platform::Get().ShowMessageBox(owner, text, caption, platform::MessageBoxButtons::Ok);
+void MessageBoxOk(backend::WindowId owner, std::string_view text, std::string_view caption) {
+    backend::Get().Dialogs().ShowMessageBox(owner, text, caption, backend::MessageBoxButtons::Ok);
 }
 
-bool MessageBoxYesNo(platform::WindowId owner, std::string_view text, std::string_view caption) {
-    return platform::Get().ShowMessageBox(owner, text, caption, platform::MessageBoxButtons::YesNo) ==
-           platform::MessageBoxAnswer::Yes;
+bool MessageBoxYesNo(backend::WindowId owner, std::string_view text, std::string_view caption) {
+    return backend::Get().Dialogs().ShowMessageBox(owner, text, caption, backend::MessageBoxButtons::YesNo) ==
+           backend::MessageBoxAnswer::Yes;
 }
 
 }  // namespace kv

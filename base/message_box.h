@@ -3,13 +3,13 @@
 
 #include <string_view>
 
-#include "platform/platform.h"
+#include "backend/window_message.h"
 
 namespace kv {
 
 // An OK box; owner 0 shows it without owner window.
-void MessageBoxOk(platform::WindowId owner, std::string_view text, std::string_view caption);
+void MessageBoxOk(backend::WindowId owner, std::string_view text, std::string_view caption);
 // A Yes/No box; true for Yes.
-bool MessageBoxYesNo(platform::WindowId owner, std::string_view text, std::string_view caption);
+bool MessageBoxYesNo(backend::WindowId owner, std::string_view text, std::string_view caption);
 
 }  // namespace kv

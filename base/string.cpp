@@ -5,26 +5,14 @@
 #include <cstring>
 #include <limits>
 
+#include "base/text_utils.h"
+
 namespace kv {
 
 namespace {
 
 // The length field is a signed 32-bit count; longer joins are cut here rather than wrapping.
 constexpr std::size_t kMaxLength = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()) - 1;
-
-// Shift-JIS ranges, kept in every build (the GBK build changes only IsDbcsLeadPair).
-bool IsSjisLead(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
-bool IsSjisTrail(unsigned char c) {
-    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
-}
-
-// p points into a zero-terminated buffer, so p[1] is at worst the terminator.
-bool IsSjisPair(const char* p) {
-    return IsSjisLead(static_cast<unsigned char>(p[0])) && IsSjisTrail(static_cast<unsigned char>(p[1]));
-}
 
 std::string_view ViewOf(const char* text) {
     return text ? std::string_view(text) : std::string_view();
@@ -188,7 +176,7 @@ std::int32_t String::FindLast(const char* text) const {
     for (std::int64_t i = length_ - static_cast<std::int64_t>(n); i >= 0; --i) {
         // Only the byte before i is looked at, so a match after a trail byte that is itself in
         // the lead range is skipped as well.
-        if (i >= 1 && IsSjisPair(bytes + i - 1)) {
+        if (i >= 1 && IsShiftJisLeadPair(bytes + i - 1)) {
             continue;
         }
         if (std::memcmp(bytes + i, text, n) == 0) {
@@ -211,7 +199,7 @@ String String::ToUpper() const {
     String result(*this);
     char* bytes = result.data_.get();
     for (std::int32_t i = 0; i < result.length_;) {
-        if (IsSjisPair(bytes + i)) {
+        if (IsShiftJisLeadPair(bytes + i)) {
             i += 2;
             continue;
         }
@@ -227,7 +215,7 @@ std::int32_t String::CharCount() const {
     const char* bytes = c_str();
     std::int32_t count = 0;
     for (std::int32_t i = 0; i < length_; ++count) {
-        i += IsSjisPair(bytes + i) ? 2 : 1;
+        i += IsShiftJisLeadPair(bytes + i) ? 2 : 1;
     }
     return count;
 }
@@ -239,7 +227,7 @@ std::int32_t String::ToInt() const {
     std::uint32_t value = 0;
     for (std::int32_t i = 0; i < length_;) {
         std::uint32_t digit;
-        if (IsSjisPair(bytes + i)) {
+        if (IsShiftJisLeadPair(bytes + i)) {
             unsigned code = static_cast<unsigned char>(bytes[i]) * 256u + static_cast<unsigned char>(bytes[i + 1]);
             if (code < 0x824F || code > 0x8258) {
                 return 0;

@@ -1,12 +1,13 @@
 #include "base/text_utils.h"
 
 #include "base/build_variant.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
 
 namespace kv {
 
 std::int32_t GetFileSizeByName(std::string_view path) {
-    auto file = platform::Get().OpenFile(path, platform::FileMode::Read);
+    auto file = backend::Get().Files().OpenFile(path, backend::FileMode::Read);
     if (!file) {
         return -1;
     }
@@ -18,21 +19,29 @@ std::int32_t GetFileSizeByName(std::string_view path) {
 }
 
 bool FileExists(std::string_view path) {
-    platform::Platform& system = platform::Get();
-    return system.IsRegularFile(path) && system.OpenFile(path, platform::FileMode::Read) != nullptr;
+    backend::FileService& files = backend::Get().Files();
+    return files.IsRegularFile(path) && files.OpenFile(path, backend::FileMode::Read) != nullptr;
+}
+
+namespace {
+
+bool IsLiteralTrail(unsigned char trail) { return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC); }
+
+}  // namespace
+
+bool IsShiftJisLeadPair(const char* p) {
+    const auto lead = static_cast<unsigned char>(p[0]);
+    const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    return isLead && IsLiteralTrail(static_cast<unsigned char>(p[1]));
+}
+
+bool IsGbkLeadPair(const char* p) {
+    const auto lead = static_cast<unsigned char>(p[0]);
+    return lead >= 0x81 && lead <= 0xFE && IsLiteralTrail(static_cast<unsigned char>(p[1]));
 }
 
 bool IsDbcsLeadPair(const char* p) {
-    const BuildVariant& variant = ActiveBuildVariant();
-    auto lead = static_cast<unsigned char>(p[0]);
-    if (lead < 0x81 || lead > variant.leadByteLast) {
-        return false;
-    }
-    if (variant.shiftJisLeadGap && lead >= 0xA0 && lead <= 0xDF) {
-        return false;
-    }
-    auto trail = static_cast<unsigned char>(p[1]);
-    return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC);
+    return ActiveBuildVariant().codePage == backend::CodePage::Gbk ? IsGbkLeadPair(p) : IsShiftJisLeadPair(p);
 }
 
 }  // namespace kv

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 #include "script/vm/vm_state.h"
 #include "tools/asm/assembler.h"
 #include "tools/asm/variable_image_builder.h"
@@ -242,10 +242,10 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Access violations would show message boxes; the headless backend only logs them.
-    platform::HeadlessOptions options;
+    // Access violations would show message boxes; the headless hub only logs them.
+    backend::HeadlessOptions options;
     options.gameFolder = "/tmp";
-    platform::Install(std::make_unique<platform::HeadlessPlatform>(options));
+    backend::Install(std::make_unique<backend::HeadlessHub>(options));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
@@ -255,6 +255,6 @@ int main(int argc, char** argv) {
     reporter.PrintRatio("arithmetic loop", "BM_ScriptArithmeticLoop", "BM_LuaArithmeticLoop");
     reporter.PrintRatio("variable access", "BM_ScriptVariableAccess", "BM_LuaVariableAccess");
     benchmark::Shutdown();
-    platform::Uninstall();
+    backend::Uninstall();
     return 0;
 }

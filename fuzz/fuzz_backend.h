@@ -1,33 +1,33 @@
 #pragma once
-// The headless backend every fuzz target runs on, installed once per process on a folder of its
+// The headless hub every fuzz target runs on, installed once per process on a folder of its
 // own (message boxes go to its log; files stay inside the folder).
 
 #include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 
 namespace kvfuzz {
 
-inline platform::HeadlessPlatform& Backend() {
-    static platform::HeadlessPlatform* backend = [] {
+inline backend::HeadlessHub& Backend() {
+    static backend::HeadlessHub* hub = [] {
         char pattern[] = "/tmp/kv_fuzz_XXXXXX";
         if (!mkdtemp(pattern)) std::abort();
-        platform::HeadlessOptions options;
+        backend::HeadlessOptions options;
         options.gameFolder = pattern;
-        auto owned = std::make_unique<platform::HeadlessPlatform>(options);
-        platform::HeadlessPlatform* raw = owned.get();
-        platform::Install(std::move(owned));
+        auto owned = std::make_unique<backend::HeadlessHub>(options);
+        backend::HeadlessHub* raw = owned.get();
+        backend::Install(std::move(owned));
         return raw;
     }();
-    return *backend;
+    return *hub;
 }
 
-// The native path of the backend's game folder.
+// The native path of the hub's game folder.
 inline std::string Folder() {
     Backend();
-    std::string native = platform::Get().NativePath(platform::Get().ModuleFolder());
+    std::string native = backend::Get().Files().NativePath(backend::Get().Files().ModuleFolder());
     return native;
 }
 

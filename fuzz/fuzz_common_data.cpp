@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_backend.h"
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 #include "script/vm/vm_state.h"
 
 namespace {
@@ -40,7 +40,7 @@ std::vector<std::int64_t> Banks(kv::VmState& vm) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    platform::HeadlessPlatform& backend = Backend();
+    backend::HeadlessHub& hub = Backend();
     if (size < 2) return 0;
     const std::uint8_t ints = data[0] % 16;
     const std::uint8_t flags = data[1] % 32;
@@ -50,25 +50,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(vm.LoadVariableImage(image, sizeof image), "variable image");
     for (std::uint32_t i = 0; i < ints; ++i) *vm.CInt(i) = static_cast<std::int32_t>(0x5A5A0000u + i);
     for (std::uint32_t i = 0; i < flags; ++i) *vm.CByte(i) = static_cast<std::uint8_t>(i & 1);
-    vm.SetSaveFolder(kv::String(platform::Get().ModuleFolder().c_str()));
+    vm.SetSaveFolder(kv::String(backend::Get().Files().ModuleFolder().c_str()));
     {
-        std::ofstream out(platform::Get().NativePath(platform::Get().ModuleFolder() + "SAVE__.KVR"),
+        std::ofstream out(backend::Get().Files().NativePath(backend::Get().Files().ModuleFolder() + "SAVE__.KVR"),
                           std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data + 2), static_cast<std::streamsize>(size - 2));
     }
     const std::vector<std::int64_t> before = Banks(vm);
-    if (!vm.LoadCommonData("fuzz")) {
+    if (!LoadCommonData(vm, "fuzz")) {
         Check(Banks(vm) == before, "a refused file changed the banks");
     } else {
         const std::vector<std::int64_t> loaded = Banks(vm);
         for (std::int32_t i = 0; i < flags; ++i) Check(*vm.CByte(static_cast<std::uint32_t>(i)) <= 1, "flag 0 or 1");
-        Check(vm.SaveCommonData("fuzz"), "save");
+        Check(SaveCommonData(vm, "fuzz"), "save");
         kv::VmState again;
         Check(again.LoadVariableImage(image, sizeof image), "variable image");
         again.SetSaveFolder(vm.GetSaveFolder());
-        Check(again.LoadCommonData("fuzz"), "second load");
+        Check(LoadCommonData(again, "fuzz"), "second load");
         Check(Banks(again) == loaded, "save and load change nothing");
     }
-    backend.ClearMessageBoxes();
+    hub.Dialogs().ClearMessageBoxes();
     return 0;
 }

@@ -15,7 +15,7 @@
 
 #include "app/globals/globals.h"
 #include "fuzz/fuzz_backend.h"
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 #include "script/vm/operand_access.h"
 #include "script/vm/vm_state.h"
 
@@ -44,7 +44,7 @@ kv::VmState& Vm() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    platform::HeadlessPlatform& backend = Backend();
+    backend::HeadlessHub& hub = Backend();
     kv::VmState& vm = Vm();
     if (size < 1) return 0;
     const std::size_t outSize = data[0] == 255 ? 1024 : data[0];
@@ -64,6 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fprintf(stderr, "expansion not terminated inside its buffer\n");
         abort();
     }
-    backend.ClearMessageBoxes();  // bad indexes show one each; they must not pile up
+    hub.Dialogs().ClearMessageBoxes();  // bad indexes show one each; they must not pile up
     return 0;
 }

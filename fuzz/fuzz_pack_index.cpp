@@ -19,7 +19,7 @@
 
 #include "pack/pack_reader.h"
 #include "fuzz/fuzz_backend.h"
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteNative(folder + "/P", data + 2 + indexSize, size - 2 - indexSize);
     const std::int64_t dataSize = static_cast<std::int64_t>(size - 2 - indexSize);
 
-    kv::PackReader reader(kv::String((platform::Get().ModuleFolder() + "P").c_str()));
+    kv::PackReader reader(kv::String((backend::Get().Files().ModuleFolder() + "P").c_str()));
     Check(reader.IsValid(), "both files exist");
     if (!reader.LoadIndex()) {
         Check(reader.EntryCount() == 0, "a refused index keeps no entries");

@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "fuzz/fuzz_backend.h"
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 #include "script/vm/vm_state.h"
 
 namespace {
@@ -27,7 +27,7 @@ constexpr std::uint64_t kStepsPerBurst = 4096;
 // make each input slow.
 constexpr std::int64_t kMaxRunElements = 1 << 16;
 
-platform::HeadlessPlatform* Backend() { return &kvfuzz::Backend(); }
+backend::HeadlessHub* Backend() { return &kvfuzz::Backend(); }
 
 void Check(bool condition, const char* what) {
     if (!condition) {
@@ -77,7 +77,7 @@ std::int64_t Elements(const kv::VmState& vm) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    platform::HeadlessPlatform* backend = Backend();
+    backend::HeadlessHub* hub = Backend();
     if (size < 2) {
         return 0;
     }
@@ -109,12 +109,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(fused.LoadVariableImage(vars, varSize) == plain.LoadVariableImage(vars, varSize),
                   "reloaded variable image result");
         }
-        backend->ClearMessageBoxes();
+        hub->Dialogs().ClearMessageBoxes();
         const std::int32_t a = fused.RunBounded(kStepsPerBurst);
-        const std::size_t boxesA = backend->MessageBoxes().size();
-        backend->ClearMessageBoxes();
+        const std::size_t boxesA = hub->Dialogs().MessageBoxes().size();
+        hub->Dialogs().ClearMessageBoxes();
         const std::int32_t b = plain.RunBounded(kStepsPerBurst);
-        const std::size_t boxesB = backend->MessageBoxes().size();
+        const std::size_t boxesB = hub->Dialogs().MessageBoxes().size();
         if (a == kv::snx::kStepsSpent || b == kv::snx::kStepsSpent) {
             break;  // a fused sequence is one step, so the two stop at different places
         }
@@ -134,6 +134,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    backend->ClearMessageBoxes();
+    hub->Dialogs().ClearMessageBoxes();
     return 0;
 }

@@ -18,6 +18,6 @@ foreach(target fuzz_pack_index fuzz_expand_text fuzz_common_data)
   add_executable(${target} ${target}.cpp ${CMAKE_SOURCE_DIR}/base/variant/build_variant_sjis.cpp)
   target_compile_options(${target} PRIVATE ${KV_FUZZ_FLAGS} -fsanitize=fuzzer)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(${target} PRIVATE kv_resources_fuzz kv_script_vm_fuzz kv_base kv_platform_headless
+  target_link_libraries(${target} PRIVATE kv_resources_fuzz kv_script_vm_fuzz kv_base kv_backend_headless
                         kv_platform kv_globals)
 endforeach()

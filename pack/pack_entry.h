@@ -18,7 +18,7 @@ inline constexpr std::uint32_t kIndexKeyWord = 0x6B6B6B6Bu;
 inline constexpr std::size_t kCountSize = 4;
 inline constexpr std::size_t kEntrySize = 76;
 inline constexpr std::size_t kNameSize = 64;
-// Offsets and sizes reach the platform's positioning calls as signed 32-bit values.
+// Offsets and sizes reach the backend's positioning calls as signed 32-bit values.
 inline constexpr std::int64_t kMaxDataSize = 0x7FFFFFFF;
 }  // namespace pack_format
 

@@ -1,5 +1,7 @@
 #include "pack/pack_reader.h"
 
+#include "backend/file_service.h"
+#include "backend/hub.h"
 #include "base/byte_order.h"
 
 #include <cstring>
@@ -8,9 +10,9 @@ namespace kv {
 
 namespace {
 
-std::unique_ptr<platform::FileHandle> OpenForReading(const String& path) {
+std::unique_ptr<backend::FileHandle> OpenForReading(const String& path) {
     if (path.IsEmpty()) return nullptr;
-    return platform::Get().OpenFile(path.View(), platform::FileMode::Read);
+    return backend::Get().Files().OpenFile(path.View(), backend::FileMode::Read);
 }
 
 }  // namespace
@@ -139,7 +141,7 @@ void PackReader::CloseData() {
     data_.reset();
 }
 
-std::unique_ptr<platform::FileHandle> PackReader::TakeData() {
+std::unique_ptr<backend::FileHandle> PackReader::TakeData() {
     return std::move(data_);
 }
 

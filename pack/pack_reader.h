@@ -10,7 +10,7 @@
 
 #include "base/string.h"
 #include "pack/pack_entry.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
 
 namespace kv {
 
@@ -59,10 +59,10 @@ public:
     bool SeekEntry();
     void CloseData();
     // The open data file; null when closed.
-    platform::FileHandle* Data() const { return data_.get(); }
+    backend::FileHandle* Data() const { return data_.get(); }
     // Hands the open data file over (to a sound that streams from it); the reader counts it as
     // closed from then on.
-    std::unique_ptr<platform::FileHandle> TakeData();
+    std::unique_ptr<backend::FileHandle> TakeData();
     std::uint8_t OpenMode() const { return openMode_; }
 
     // Frees the table and closes the data file; the paths, the valid flag and the current
@@ -83,7 +83,7 @@ private:
     bool valid_ = false;
     std::uint8_t openMode_ = 0;
     std::vector<PackEntry> entries_;
-    std::unique_ptr<platform::FileHandle> data_;
+    std::unique_ptr<backend::FileHandle> data_;
     std::int32_t current_ = -1;
 };
 

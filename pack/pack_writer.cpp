@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "backend/file_service.h"
+#include "backend/hub.h"
 #include "base/text_utils.h"
 
 namespace kv {
@@ -33,7 +35,7 @@ bool PackWriter::Create(const char* dataPath) {
     dataPath_.Empty();
     if (dataPath == nullptr || *dataPath == '\0') return false;
     // Emptied, not kept: a longer old file would otherwise keep its tail behind the new data.
-    data_ = platform::Get().OpenFile(dataPath, platform::FileMode::Write);
+    data_ = backend::Get().Files().OpenFile(dataPath, backend::FileMode::Write);
     if (!data_) return false;
     dataPath_ = dataPath;
     return true;
@@ -46,7 +48,7 @@ bool PackWriter::AllocEntries(std::int32_t n) {
     return true;
 }
 
-bool PackWriter::CopyFileBytes(platform::FileHandle& source, std::int64_t size, std::uint32_t kind) {
+bool PackWriter::CopyFileBytes(backend::FileHandle& source, std::int64_t size, std::uint32_t kind) {
     // Always at the offset the entry will be recorded with: what a failed file left behind is
     // overwritten by the next one instead of shifting it.
     if (!data_->Seek(bytesWritten_)) return false;
@@ -68,7 +70,7 @@ std::uint32_t PackWriter::AddFile(const char* path, std::uint32_t kind) {
     if (!data_ || path == nullptr || recorded_ >= EntriesAllocated()) return 0;
     const String name = PackEntryNameFromPath(path);
     if (!IsStorablePackName(name)) return 0;
-    auto source = platform::Get().OpenFile(path, platform::FileMode::Read);
+    auto source = backend::Get().Files().OpenFile(path, backend::FileMode::Read);
     if (!source) return 0;
     const std::int64_t size = source->Size();
     if (size < 0 || size > pack_format::kMaxDataSize - static_cast<std::int64_t>(bytesWritten_)) return 0;
@@ -96,7 +98,7 @@ bool PackWriter::WriteIndex() {
     using namespace pack_format;
     if (dataPath_.IsEmpty()) return false;
     const String indexPath = dataPath_.ConcatChars(".lst");
-    auto index = platform::Get().OpenFile(indexPath.View(), platform::FileMode::Write);
+    auto index = backend::Get().Files().OpenFile(indexPath.View(), backend::FileMode::Write);
     if (!index) return false;
     const std::uint32_t count = static_cast<std::uint32_t>(entries_.size()) ^ kIndexKeyWord;
     const std::uint8_t countBytes[kCountSize] = {

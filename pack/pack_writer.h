@@ -9,7 +9,7 @@
 
 #include "base/string.h"
 #include "pack/pack_entry.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
 
 namespace kv {
 
@@ -56,10 +56,10 @@ public:
 
 private:
     void AddEntry(std::uint32_t size, const String& name, std::uint32_t kind);
-    bool CopyFileBytes(platform::FileHandle& source, std::int64_t size, std::uint32_t kind);
+    bool CopyFileBytes(backend::FileHandle& source, std::int64_t size, std::uint32_t kind);
 
     String dataPath_;
-    std::unique_ptr<platform::FileHandle> data_;
+    std::unique_ptr<backend::FileHandle> data_;
     std::uint32_t bytesWritten_ = 0;
     std::vector<PackEntry> entries_;
     std::int32_t recorded_ = 0;

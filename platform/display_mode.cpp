@@ -2,7 +2,8 @@
 
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
-#include "platform/platform.h"
+#include "backend/hub.h"
+#include "backend/window_service.h"
 
 namespace kv {
 
@@ -27,7 +28,7 @@ void DisplayMode::LeaveAndReset() {
 
 bool DisplayMode::Enter(std::int32_t width, std::int32_t height) {
     if (fullScreen_) return true;
-    if (platform::Get().DesktopBitsPerPixel() < 16) {
+    if (backend::Get().Windows().DesktopBitsPerPixel() < 16) {
         lastResult_ = 0;
         return false;
     }
@@ -35,7 +36,7 @@ bool DisplayMode::Enter(std::int32_t width, std::int32_t height) {
     height_ = height;
     // The desktop keeps its resolution, so the only way to refuse is a desktop too small to
     // show anything sensible.
-    platform::Rect desktop = platform::Get().DesktopRect();
+    backend::Rect desktop = backend::Get().Windows().DesktopRect();
     lastResult_ = (desktop.width > 0 && desktop.height > 0) ? 0 : kModeRefused;
     if (lastResult_ != 0) return false;
     fullScreen_ = 1;
@@ -50,16 +51,16 @@ std::int32_t DisplayMode::Leave() {
 namespace {
 
 void PlaceAsWindow(GameWindow& window) {
-    platform::Platform& os = platform::Get();
+    backend::WindowService& windows = backend::Get().Windows();
     const std::int32_t screenWidth = g_gameState.screenWidth;
     const std::int32_t screenHeight = g_gameState.screenHeight;
-    os.SetWindowStyle(window.Handle(), platform::WindowStyle::Framed);
-    platform::Rect outer = os.OuterRectForClient(platform::WindowStyle::Framed, screenWidth, screenHeight);
-    platform::Rect desktop = os.DesktopRect();
+    windows.SetWindowStyle(window.Handle(), backend::WindowStyle::Framed);
+    backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, screenWidth, screenHeight);
+    backend::Rect desktop = windows.DesktopRect();
     // Centred by the stored client size, as the window was at start-up.
     std::int32_t x = (desktop.width - window.Width()) / 2;
     std::int32_t y = (desktop.height - window.Height()) / 2;
-    os.SetWindowPosition(window.Handle(), platform::ZOrder::NotTopMost, platform::Rect{x, y, outer.width, outer.height});
+    windows.SetWindowPosition(window.Handle(), backend::ZOrder::NotTopMost, backend::Rect{x, y, outer.width, outer.height});
     window.StoreGeometry(x, y, screenWidth, screenHeight);
 }
 
@@ -68,10 +69,10 @@ void PlaceAsWindow(GameWindow& window) {
 void SetWindowMode(std::uint8_t fullScreen) {
     if (!g_mainWindow || !g_displayMode) return;
     GameWindow& window = *g_mainWindow;
-    platform::Platform& os = platform::Get();
+    backend::WindowService& windows = backend::Get().Windows();
     bool wantFull = fullScreen != 0;
     if (wantFull == g_displayMode->IsFullScreen()) {
-        os.ShowWindow(window.Handle());
+        windows.ShowWindow(window.Handle());
         return;
     }
     if (!wantFull) {
@@ -85,13 +86,13 @@ void SetWindowMode(std::uint8_t fullScreen) {
         PlaceAsWindow(window);
         return;
     }
-    os.SetWindowStyle(window.Handle(), platform::WindowStyle::FullScreen);
-    platform::Rect outer = os.OuterRectForClient(platform::WindowStyle::FullScreen, g_gameState.screenWidth,
+    windows.SetWindowStyle(window.Handle(), backend::WindowStyle::FullScreen);
+    backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::FullScreen, g_gameState.screenWidth,
                                                  g_gameState.screenHeight);
     std::int32_t x = (g_gameState.screenWidth - outer.width) / 2;
     std::int32_t y = (g_gameState.screenHeight - outer.height) / 2;
-    os.SetWindowPosition(window.Handle(), platform::ZOrder::TopMost, platform::Rect{x, y, outer.width, outer.height});
-    os.SetWindowPosition(window.Handle(), platform::ZOrder::Top, platform::Rect{x, y, outer.width, outer.height});
+    windows.SetWindowPosition(window.Handle(), backend::ZOrder::TopMost, backend::Rect{x, y, outer.width, outer.height});
+    windows.SetWindowPosition(window.Handle(), backend::ZOrder::Top, backend::Rect{x, y, outer.width, outer.height});
     window.StoreSize(g_gameState.screenWidth, g_gameState.screenHeight);
 }
 

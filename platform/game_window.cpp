@@ -1,5 +1,7 @@
 #include "platform/game_window.h"
 
+#include "backend/hub.h"
+#include "backend/window_service.h"
 #include "base/build_variant.h"
 #include "base/message_box.h"
 #include "platform/input.h"
@@ -37,7 +39,7 @@ std::int32_t GameWindow::OnActivateApp(bool active) {
 }
 
 std::int32_t GameWindow::OnMove(std::int32_t, std::int32_t) {
-    platform::Rect origin = platform::Get().ClientOrigin(window_);
+    backend::Rect origin = backend::Get().Windows().ClientOrigin(window_);
     clientOriginX_ = origin.x;
     clientOriginY_ = origin.y;
     return 0;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <iterator>
 
+#include "backend/hub.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
 #include "platform/key_codes.h"
@@ -25,14 +28,14 @@ void Input::ClearState() {
     wheel_ = 0;
 }
 
-int Input::Create(platform::WindowId window) {
+int Input::Create(backend::WindowId window) {
     // A failed attempt leaves its devices behind; the next attempt must not pile up more.
     Release();
-    platform::Platform& os = platform::Get();
+    backend::WindowService& windows = backend::Get().Windows();
 
     directInputMade_ = true;                                // 1: the input object
     keyboardMade_ = true;                                   // 2-3: keyboard device and format
-    if (window == 0 || !os.IsWindow(window)) return 4;      // 4: bound to the game window
+    if (window == 0 || !windows.IsWindow(window)) return 4;      // 4: bound to the game window
     window_ = window;
     if (AcquireKeyboard() != kInputOk) return 5;            // 5: only the window in front gets it
     mouseMade_ = true;                                      // 6-10: mouse device, relative axes
@@ -58,14 +61,14 @@ void Input::Reset() {
 
 std::int32_t Input::AcquireKeyboard() {
     if (!keyboardMade_) return kInputErrNotInitialized;
-    if (!platform::Get().HasInputFocus(window_)) return kInputErrOtherAppHasPriority;
+    if (!backend::Get().Windows().HasInputFocus(window_)) return kInputErrOtherAppHasPriority;
     keyboardAcquired_ = true;
     return kInputOk;
 }
 
 std::int32_t Input::AcquireMouse() {
     if (!mouseMade_) return kInputErrNotInitialized;
-    if (!platform::Get().HasInputFocus(window_)) return kInputErrOtherAppHasPriority;
+    if (!backend::Get().Windows().HasInputFocus(window_)) return kInputErrOtherAppHasPriority;
     mouseAcquired_ = true;
     return kInputOk;
 }
@@ -76,17 +79,17 @@ void Input::UnacquireMouse() { mouseAcquired_ = false; }
 std::int32_t Input::ReadKeyboardInto(std::uint8_t keys[256]) {
     if (!keyboardMade_) return kInputErrNotInitialized;
     if (!keyboardAcquired_) return kInputErrNotAcquired;
-    if (!platform::Get().ReadKeyboard(window_, keys)) {
+    if (!backend::Get().Windows().ReadKeyboard(window_, keys)) {
         keyboardAcquired_ = false;
         return kInputErrInputLost;
     }
     return kInputOk;
 }
 
-std::int32_t Input::ReadMouseInto(platform::MouseSnapshot& mouse) {
+std::int32_t Input::ReadMouseInto(backend::MouseSnapshot& mouse) {
     if (!mouseMade_) return kInputErrNotInitialized;
     if (!mouseAcquired_) return kInputErrNotAcquired;
-    if (!platform::Get().ReadMouse(window_, mouse)) {
+    if (!backend::Get().Windows().ReadMouse(window_, mouse)) {
         mouseAcquired_ = false;
         return kInputErrInputLost;
     }
@@ -108,7 +111,7 @@ std::int32_t Input::UpdateKeyboard(bool keepPrevious) {
 }
 
 void Input::UpdateMouse(bool reacquire) {
-    platform::MouseSnapshot fresh;
+    backend::MouseSnapshot fresh;
     std::int32_t result = ReadMouseInto(fresh);
     if (reacquire && (result == kInputErrInputLost || result == kInputErrNotAcquired)) {
         if (AcquireMouse() == kInputOk) result = ReadMouseInto(fresh);
@@ -133,14 +136,14 @@ void RefreshInput() {
 bool IsDecidePressed() {
     if (!g_input) return false;
     const Input& input = *g_input;
-    return input.KeyReleased(platform::key::Return) || input.KeyReleased(platform::key::NumpadEnter) ||
-           input.KeyReleased(platform::key::LeftShift) || input.KeyReleased(platform::key::RightShift) ||
+    return input.KeyReleased(key::Return) || input.KeyReleased(key::NumpadEnter) ||
+           input.KeyReleased(key::LeftShift) || input.KeyReleased(key::RightShift) ||
            input.ButtonReleased(0);
 }
 
 bool IsCtrlHeld() {
     if (!g_input) return false;
-    return g_input->KeyDown(platform::key::LeftControl) || g_input->KeyDown(platform::key::RightControl);
+    return g_input->KeyDown(key::LeftControl) || g_input->KeyDown(key::RightControl);
 }
 
 }  // namespace kv

@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 
 namespace kv {
 
@@ -29,7 +30,7 @@ public:
     // Makes the keyboard and mouse devices for the window. 0 on success, else the number of the
     // step that failed: 4 the window does not exist, 5 the keyboard cannot be acquired (the window
     // is not in front). Whatever an earlier attempt made is released first.
-    int Create(platform::WindowId window);
+    int Create(backend::WindowId window);
     // Unacquires and releases the devices that were made; the object stays usable for Create.
     void Release();
     // Forgets the devices and clears both snapshots without releasing anything.
@@ -68,13 +69,13 @@ public:
     bool IsCreated() const { return directInputMade_; }
     bool KeyboardAcquired() const { return keyboardAcquired_; }
     bool MouseAcquired() const { return mouseAcquired_; }
-    platform::WindowId Window() const { return window_; }
+    backend::WindowId Window() const { return window_; }
 
 private:
     static bool ValidButton(int button) { return button >= 0 && button < 4; }
     void ClearState();
     std::int32_t ReadKeyboardInto(std::uint8_t keys[256]);
-    std::int32_t ReadMouseInto(platform::MouseSnapshot& mouse);
+    std::int32_t ReadMouseInto(backend::MouseSnapshot& mouse);
 
     // What Create has made; only these are released.
     bool directInputMade_ = false;
@@ -82,7 +83,7 @@ private:
     bool mouseMade_ = false;
     bool keyboardAcquired_ = false;
     bool mouseAcquired_ = false;
-    platform::WindowId window_ = 0;
+    backend::WindowId window_ = 0;
 
     std::uint8_t previousKeys_[256] = {};
     std::uint8_t keys_[256] = {};

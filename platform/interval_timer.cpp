@@ -2,7 +2,8 @@
 
 #include <limits>
 
-#include "platform/platform.h"
+#include "backend/clock_service.h"
+#include "backend/hub.h"
 #include "platform/tick_time.h"
 
 namespace kv {
@@ -31,17 +32,17 @@ void IntervalTimer::Start(std::uint32_t intervalMs) {
     mode_ = kMillisecondMode;
     interval_ = intervalMs;
 
-    platform::Platform& os = platform::Get();
-    const std::int64_t frequency = os.PerformanceFrequency();
+    backend::ClockService& clock = backend::Get().Clock();
+    const std::int64_t frequency = clock.PerformanceFrequency();
     if (frequency <= 0) {
-        nextTime_ = os.TickCount();
+        nextTime_ = clock.TickCount();
         check_ = &IntervalTimer::CheckTime;
         return;
     }
     frequency_ = frequency;
     mode_ = kCounterMode;
     step_ = CountsForInterval(intervalMs, frequency);
-    nextCount_ = os.PerformanceCounter();
+    nextCount_ = clock.PerformanceCounter();
     check_ = &IntervalTimer::CheckCounter;
 }
 
@@ -55,7 +56,7 @@ void IntervalTimer::Reset() {
 }
 
 bool IntervalTimer::CheckCounter() {
-    const std::int64_t now = platform::Get().PerformanceCounter();
+    const std::int64_t now = backend::Get().Clock().PerformanceCounter();
     if (now <= nextCount_) return false;
     // A step too large for the counter's range means "never again" rather than a wrapped deadline.
     const std::uint64_t room = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() - now);
@@ -64,7 +65,7 @@ bool IntervalTimer::CheckCounter() {
 }
 
 bool IntervalTimer::CheckTime() {
-    const std::uint32_t now = platform::Get().TickCount();
+    const std::uint32_t now = backend::Get().Clock().TickCount();
     if (!TickPassed(now, nextTime_)) return false;
     nextTime_ = now + interval_;
     return true;

@@ -1,5 +1,5 @@
 #pragma once
-// Comparisons on the 32-bit millisecond clock (platform::Platform::TickCount). The clock wraps
+// Comparisons on the 32-bit millisecond clock (backend::Platform::TickCount). The clock wraps
 // after about 49.7 days; a difference taken modulo 2^32 and read as signed stays right across
 // the wrap for spans below 2^31 ms, where a plain unsigned comparison of two readings does not.
 

@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#include "backend/window_message.h"
+#include "backend/window_service.h"
+#include "backend/event_queue.h"
+#include "backend/hub.h"
+
 namespace kv {
 
 Window::Window() = default;
@@ -9,22 +14,22 @@ Window::Window() = default;
 Window::~Window() { DestroyHandle(); }
 
 bool Window::RegisterClass(std::string_view className) {
-    return platform::Get().RegisterWindowClass(className, &Window::SharedWindowProc);
+    return backend::Get().Windows().RegisterWindowClass(className, &Window::SharedWindowProc);
 }
 
-bool Window::Create(std::string_view className, std::string_view caption, platform::WindowStyle style,
+bool Window::Create(std::string_view className, std::string_view caption, backend::WindowStyle style,
                     std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
-    platform::Platform& os = platform::Get();
-    window_ = os.CreateWindow(className, caption, style, platform::Rect{x, y, width, height});
+    backend::WindowService& windows = backend::Get().Windows();
+    window_ = windows.CreateWindow(className, caption, style, backend::Rect{x, y, width, height});
     if (!window_) return false;
-    platform::Rect client = os.GetClientRect(window_);
+    backend::Rect client = windows.GetClientRect(window_);
     x_ = x;
     y_ = y;
     width_ = client.width;
     height_ = client.height;
     std::memset(caption_, 0, sizeof caption_);
     std::memcpy(caption_, caption.data(), caption.size() < sizeof caption_ ? caption.size() : sizeof caption_ - 1);
-    os.SetWindowUserData(window_, this);
+    windows.SetWindowUserData(window_, this);
     return true;
 }
 
@@ -38,17 +43,17 @@ std::int32_t Window::Reset() {
 }
 
 void Window::DestroyHandle() {
-    if (window_ && platform::IsInstalled()) platform::Get().DestroyWindow(window_);
+    if (window_ && backend::IsInstalled()) backend::Get().Windows().DestroyWindow(window_);
     window_ = 0;
 }
 
 void Window::Destroy() { DestroyHandle(); }
 
-std::int32_t Window::DefaultHandler() { return platform::Get().DefaultWindowProc(window_, message_); }
+std::int32_t Window::DefaultHandler() { return backend::Get().Windows().DefaultWindowProc(window_, message_); }
 
 bool Window::SetPosition(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
-    bool ok = platform::Get().SetWindowPosition(window_, platform::ZOrder::Keep,
-                                                platform::Rect{x, y, width, height});
+    bool ok = backend::Get().Windows().SetWindowPosition(window_, backend::ZOrder::Keep,
+                                                backend::Rect{x, y, width, height});
     StoreGeometry(x, y, width, height);
     return ok;
 }
@@ -67,7 +72,7 @@ void Window::StoreSize(std::int32_t width, std::int32_t height) {
 std::int32_t Window::OnDestroy() {
     // The platform forgets the window once this returns; the handle must not be used again.
     window_ = 0;
-    platform::Get().PostQuitMessage();
+    backend::Get().Events().PostQuitMessage();
     return 0;
 }
 
@@ -77,21 +82,21 @@ std::int32_t Window::OnMove(std::int32_t, std::int32_t) { return DefaultHandler(
 std::int32_t Window::OnPaint() { return DefaultHandler(); }
 std::int32_t Window::OnMouseMove(std::int32_t, std::int32_t) { return DefaultHandler(); }
 
-std::int32_t Window::SharedWindowProc(platform::WindowId window, const platform::WindowMessage& message) {
-    platform::Platform& os = platform::Get();
-    auto* self = static_cast<Window*>(os.GetWindowUserData(window));
-    if (!self) return os.DefaultWindowProc(window, message);
+std::int32_t Window::SharedWindowProc(backend::WindowId window, const backend::WindowMessage& message) {
+    backend::WindowService& windows = backend::Get().Windows();
+    auto* self = static_cast<Window*>(windows.GetWindowUserData(window));
+    if (!self) return windows.DefaultWindowProc(window, message);
     self->message_ = message;
     switch (message.kind) {
-        case platform::MessageKind::Destroy: return self->OnDestroy();
-        case platform::MessageKind::Close: return self->OnClose();
-        case platform::MessageKind::ActivateApp: return self->OnActivateApp(message.value == 1);
-        case platform::MessageKind::Move: return self->OnMove(message.x, message.y);
-        case platform::MessageKind::Paint: return self->OnPaint();
-        case platform::MessageKind::MouseMove: return self->OnMouseMove(message.x, message.y);
-        case platform::MessageKind::Quit: break;
+        case backend::MessageKind::Destroy: return self->OnDestroy();
+        case backend::MessageKind::Close: return self->OnClose();
+        case backend::MessageKind::ActivateApp: return self->OnActivateApp(message.value == 1);
+        case backend::MessageKind::Move: return self->OnMove(message.x, message.y);
+        case backend::MessageKind::Paint: return self->OnPaint();
+        case backend::MessageKind::MouseMove: return self->OnMouseMove(message.x, message.y);
+        default: break;  // kinds this window has no handler for
     }
-    return os.DefaultWindowProc(window, message);
+    return windows.DefaultWindowProc(window, message);
 }
 
 }  // namespace kv

@@ -1,12 +1,13 @@
 #pragma once
 // Binds an object to a platform window and turns the window's messages into virtual calls. The
-// base handlers pass the message on to the platform's default handling; destroying any window
+// base handlers pass the message on to the backend's default handling; destroying any window
 // ends the message loop.
 
 #include <cstdint>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 
 namespace kv {
 
@@ -20,7 +21,7 @@ public:
     static bool RegisterClass(std::string_view className);
 
     // Creates the window (hidden) with the given outer rectangle and binds this object to it.
-    virtual bool Create(std::string_view className, std::string_view caption, platform::WindowStyle style,
+    virtual bool Create(std::string_view className, std::string_view caption, backend::WindowStyle style,
                         std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
     std::int32_t Reset();
@@ -29,7 +30,7 @@ public:
     bool SetPosition(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
     void Destroy();
 
-    platform::WindowId Handle() const { return window_; }
+    backend::WindowId Handle() const { return window_; }
     std::int32_t X() const { return x_; }
     std::int32_t Y() const { return y_; }
     std::int32_t Width() const { return width_; }
@@ -52,11 +53,11 @@ protected:
     std::int32_t width_ = 800;
     std::int32_t height_ = 600;
     char caption_[256] = {};
-    platform::WindowId window_ = 0;
-    platform::WindowMessage message_{};
+    backend::WindowId window_ = 0;
+    backend::WindowMessage message_{};
 
 private:
-    static std::int32_t SharedWindowProc(platform::WindowId window, const platform::WindowMessage& message);
+    static std::int32_t SharedWindowProc(backend::WindowId window, const backend::WindowMessage& message);
 };
 
 }  // namespace kv

@@ -1,9 +1,11 @@
+#include "backend/hub.h"
 #include "app/engine.h"
-#include "platform/platform.h"
+#include "backend/sdl/sdl_hub.h"
+#include "base/build_variant.h"
 
 int main() {
-    platform::Install(platform::CreateNativeBackend());
+    backend::Install(backend::CreateNativeHub(kv::ActiveBuildVariant().codePage));
     int result = kv::WinMain();
-    platform::Uninstall();
+    backend::Uninstall();
     return result;
 }

@@ -3,7 +3,7 @@
 namespace kv {
 
 const BuildVariant& ActiveBuildVariant() {
-    static const BuildVariant variant{"sjis", "CP932", 0xFC, true,
+    static const BuildVariant variant{"sjis", backend::CodePage::ShiftJis,
                                       "Are you sure you want to exit this game?", "Exit game"};
     return variant;
 }

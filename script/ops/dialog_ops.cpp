@@ -1,5 +1,6 @@
 #include "script/ops/dialog_ops.h"
 
+#include "backend/window_message.h"
 #include "app/globals/globals.h"
 #include "base/message_box.h"
 #include "platform/game_window.h"
@@ -32,7 +33,7 @@ std::uint32_t ScriptMessageBox() {
     char caption[128];
     FetchWholeText(textOperand, text);
     FetchWholeText(captionOperand, caption);
-    const platform::WindowId owner = g_mainWindow ? g_mainWindow->Handle() : 0;
+    const backend::WindowId owner = g_mainWindow ? g_mainWindow->Handle() : 0;
     std::int32_t answer = 1;
     if (kind == kScriptBoxYesNo) {
         answer = MessageBoxYesNo(owner, text, caption) ? 1 : 0;

@@ -18,11 +18,11 @@ bool PlayerTakesOver(bool ctrlCounts) {
     if (!g_input) return false;
     const Input& input = *g_input;
     if (input.ButtonDown(0) || input.ButtonDown(1)) return true;
-    for (std::uint8_t key : {platform::key::Return, platform::key::NumpadEnter, platform::key::LeftShift,
-                             platform::key::RightShift, platform::key::Escape}) {
+    for (std::uint8_t key : {key::Return, key::NumpadEnter, key::LeftShift,
+                             key::RightShift, key::Escape}) {
         if (input.KeyDown(key)) return true;
     }
-    return ctrlCounts && (input.KeyDown(platform::key::LeftControl) || input.KeyDown(platform::key::RightControl));
+    return ctrlCounts && (input.KeyDown(key::LeftControl) || input.KeyDown(key::RightControl));
 }
 
 bool RedrawsMessagesOverEffects() { return (CurrentOp().flag & 0xFFu) != 0; }

@@ -1,5 +1,6 @@
 #include "script/ops/interruption.h"
 
+#include "backend/window_message.h"
 #include "app/globals/globals.h"
 #include "base/message_box.h"
 #include "platform/game_window.h"
@@ -11,7 +12,7 @@
 namespace kv {
 
 namespace {
-platform::WindowId OwnerWindow() { return g_mainWindow ? g_mainWindow->Handle() : 0; }
+backend::WindowId OwnerWindow() { return g_mainWindow ? g_mainWindow->Handle() : 0; }
 }  // namespace
 
 void SwitchObjectsRC(std::int32_t mode) {

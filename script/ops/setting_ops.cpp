@@ -3,7 +3,8 @@
 #include "app/globals/globals.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
-#include "platform/platform.h"
+#include "backend/hub.h"
+#include "backend/window_service.h"
 #include "script/ops/op_state.h"
 #include "script/ops/script_values.h"
 #include "script/vm/snx_error.h"
@@ -36,7 +37,7 @@ std::uint32_t ApplyWindowMode() {
     const bool fullScreen = *setting != 0;
     if (g_displayMode && g_mainWindow && fullScreen != g_displayMode->IsFullScreen()) {
         SetWindowMode(fullScreen ? 1 : 0);
-        platform::Get().ShowWindow(g_mainWindow->Handle());
+        backend::Get().Windows().ShowWindow(g_mainWindow->Handle());
     }
     return CompleteOperation(0);
 }

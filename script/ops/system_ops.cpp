@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "backend/hub.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 #include "app/globals/globals.h"
 #include "base/message_box.h"
 #include "base/text_utils.h"
@@ -15,7 +18,7 @@ namespace kv {
 
 namespace {
 
-platform::WindowId OwnerWindow() { return g_mainWindow ? g_mainWindow->Handle() : 0; }
+backend::WindowId OwnerWindow() { return g_mainWindow ? g_mainWindow->Handle() : 0; }
 
 // Bytes of text that fit in capacity - 1 without splitting a double-byte character.
 std::size_t FittingLength(const char* text, std::size_t capacity) {
@@ -121,7 +124,7 @@ std::uint32_t OpSetCaption() {
     std::memset(caption, 0, sizeof g_gameState.caption);
     std::memcpy(caption, text, length);
     if (g_mainWindow && g_mainWindow->Handle() != 0) {
-        platform::Get().SetWindowCaption(g_mainWindow->Handle(), std::string_view(caption, length));
+        backend::Get().Windows().SetWindowCaption(g_mainWindow->Handle(), std::string_view(caption, length));
     }
     return CompleteOperation(0);
 }

@@ -2,7 +2,8 @@
 
 #include "app/globals/globals.h"
 #include "platform/input.h"
-#include "platform/platform.h"
+#include "backend/clock_service.h"
+#include "backend/hub.h"
 #include "script/ops/op_state.h"
 #include "script/ops/script_values.h"
 
@@ -18,7 +19,7 @@ constexpr int kSkippable = 1;      // 134: Ctrl and skip mode may cut the wait s
 
 std::uint32_t g_timerBase = 0;
 
-std::uint32_t Now() { return platform::Get().TickCount(); }
+std::uint32_t Now() { return backend::Get().Clock().TickCount(); }
 
 // Milliseconds from since to now, right across the wrap of the 32-bit tick.
 std::uint32_t Elapsed(std::uint32_t since) { return Now() - since; }
@@ -92,7 +93,7 @@ std::uint32_t RunTimedWait() {
     const OpState& op = CurrentOp();
     if (op.scratch[kSkippable] != 0 && PlayerSkips()) return CompleteOperation(1);
     if (Elapsed(g_timerBase) < op.scratch[kWaitMs]) {
-        platform::Get().Sleep(1);
+        backend::Get().Clock().Sleep(1);
         return kOpContinue;
     }
     return CompleteOperation(0);

@@ -11,7 +11,9 @@
 #include "pack/pack_entry.h"
 #include "pack/pack_reader.h"
 #include "platform/game_window.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
+#include "backend/window_service.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
@@ -35,14 +37,14 @@ void ShowNotFound(const String& text) {
 }
 
 // Reads size bytes from the file's current position.
-bool ReadBytes(platform::FileHandle& file, std::int64_t size, std::vector<std::uint8_t>& bytes) {
+bool ReadBytes(backend::FileHandle& file, std::int64_t size, std::vector<std::uint8_t>& bytes) {
     if (size <= 0 || size > kMaxResourceBytes) return false;
-    return platform::ReadExactly(file, size, bytes);
+    return backend::ReadExactly(file, size, bytes);
 }
 
 // A loose file: its size must be above 0.
 bool ReadLooseFile(const String& path, std::vector<std::uint8_t>& bytes) {
-    auto file = platform::Get().OpenFile(path.View(), platform::FileMode::Read);
+    auto file = backend::Get().Files().OpenFile(path.View(), backend::FileMode::Read);
     return file && ReadBytes(*file, file->Size(), bytes);
 }
 
@@ -170,7 +172,7 @@ bool LoadSoundFromPack(PackReader& pack, const String& name, bool streaming, con
 bool LoadLooseSound(const String& path, std::uint32_t kind, bool streaming, const ResourceDecoder& decode) {
     if (!streaming) return LoadLoose(path, kind, decode);
     FoundResource found = LooseResource(path, kind);
-    auto file = platform::Get().OpenFile(path.View(), platform::FileMode::Read);
+    auto file = backend::Get().Files().OpenFile(path.View(), backend::FileMode::Read);
     found.size = file ? file->Size() : 0;
     return found.size > 0 && Decode(decode, found);
 }
@@ -232,7 +234,7 @@ void SetScriptLineCaption(std::int32_t line) {
     caption += g_vm->GetScriptName().View();
     caption += ".SNX=Line : ";
     caption += String::FromInt(line).View();
-    platform::Get().SetWindowCaption(g_mainWindow->Handle(), caption);
+    backend::Get().Windows().SetWindowCaption(g_mainWindow->Handle(), caption);
 }
 
 }  // namespace kv

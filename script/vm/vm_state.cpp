@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "backend/file_service.h"
 #include "base/byte_order.h"
 #include "script/vm/snx_error.h"
 
@@ -127,9 +128,9 @@ std::int32_t VmState::FaultCode(VmFault fault) {
 
 // ---- code image ----
 
-bool VmState::LoadCodeFile(platform::FileHandle& file, std::int64_t size) {
+bool VmState::LoadCodeFile(backend::FileHandle& file, std::int64_t size) {
     std::vector<std::uint8_t> buffer;
-    if (!platform::ReadExactly(file, size, buffer)) {
+    if (!backend::ReadExactly(file, size, buffer)) {
         return false;
     }
     return LoadCode(buffer.data(), buffer.size());
@@ -208,9 +209,9 @@ bool VmState::GetLiteral(std::uint32_t offset, const std::uint8_t*& text,
 
 // ---- variable image and banks ----
 
-bool VmState::LoadVariableImageFile(platform::FileHandle& file, std::int64_t size) {
+bool VmState::LoadVariableImageFile(backend::FileHandle& file, std::int64_t size) {
     std::vector<std::uint8_t> buffer;
-    if (!platform::ReadExactly(file, size, buffer)) {
+    if (!backend::ReadExactly(file, size, buffer)) {
         return false;
     }
     return LoadVariableImage(buffer.data(), buffer.size());

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/string.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
 #include "script/vm/decoded_code.h"
 #include "script/vm/vm_string.h"
 
@@ -168,7 +168,7 @@ public:
 
     // ---- code image ----
     // Reads size bytes from the file and loads them; false on a short read or a refused image.
-    bool LoadCodeFile(platform::FileHandle& file, std::int64_t size);
+    bool LoadCodeFile(backend::FileHandle& file, std::int64_t size);
     // Replaces the code image and sets pc to 0. An image that is too short for its header, or
     // whose counts ask for more bytes than it holds, is refused with false and nothing changes.
     // The stacks and the banks are never touched.
@@ -185,7 +185,7 @@ public:
 
     // ---- variable image and banks ----
     // Reads size bytes from the file and loads them; false on a short read or a refused image.
-    bool LoadVariableImageFile(platform::FileHandle& file, std::int64_t size);
+    bool LoadVariableImageFile(backend::FileHandle& file, std::int64_t size);
     // Sizes the eight banks by the image's counts, fills bank B from it and zeroes A integers,
     // A bytes and bank C. Negative or oversized counts and short images are refused with false
     // and nothing changes.
@@ -217,16 +217,6 @@ public:
     void SetSaveFolder(const String& folder) { saveFolder_ = folder; }
     String GetSaveTitle() const { return saveTitle_; }
     void SetSaveTitle(const String& title) { saveTitle_ = title; }
-
-    // ---- common data: bank C in "SAVE__.KVR" of the save folder (script/save/common_data.cpp) ----
-    // Replaces the file as a whole (a temporary file renamed over it), creating the save folder
-    // when needed; false when the file could not be written, and the old one is then intact.
-    bool SaveCommonData(const String& version);
-    // Fills bank C from the file. True when it was read, or when there is none (the first run:
-    // bank C stays as it is). False for a file that exists but cannot be read, is cut short, or
-    // was written under another version text (with the "irregular save data" message); bank C
-    // is then unchanged.
-    bool LoadCommonData(const String& version);
 
     // ---- interpreter ----
     // Runs from pc until an instruction hands control back: 1 end, 2 system call, 3 line

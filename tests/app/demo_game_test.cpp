@@ -5,11 +5,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "backend/clock_service.h"
+#include "backend/dialog_service.h"
+#include "backend/event_queue.h"
+#include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
-#include "platform/platform_base.h"
 #include "tests/support/headless_game.h"
 
 namespace {
@@ -34,27 +37,28 @@ public:
     std::vector<std::string> Play(bool* fullScreenAtStart = nullptr) {
         std::vector<std::string> captions;
         int clickStep = 0;
-        Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
-            if (!kv::g_mainWindow || !os.IsWindow(kv::g_mainWindow->Handle())) return;
-            std::string caption = os.GetWindowCaption(kv::g_mainWindow->Handle());
+        Os().Clock().SetSleepHook([&] {
+            backend::HeadlessHub& os = Os();
+            if (!kv::g_mainWindow || !os.Windows().IsWindow(kv::g_mainWindow->Handle())) return;
+            std::string caption = os.Windows().GetWindowCaption(kv::g_mainWindow->Handle());
             if (fullScreenAtStart && caption == "kvrebody demo - a called script")
                 *fullScreenAtStart = kv::g_displayMode->IsFullScreen();
             if (captions.empty() || captions.back() != caption) captions.push_back(caption);
             if (caption == "kvrebody demo - click to go on" && clickStep < 2) {
-                os.QueueMouseButton(0, clickStep == 0);
+                os.Events().QueueMouseButton(0, clickStep == 0);
                 ++clickStep;
             }
-            if (caption == "kvrebody demo - second screen") platform::PlatformBase::RequestTermination();
+            if (caption == "kvrebody demo - second screen") backend::RequestTermination();
         });
         EXPECT_EQ(kv::WinMain(), 0);
-        EXPECT_FALSE(Os().SleepLimitReached());
+        EXPECT_FALSE(Os().Clock().SleepLimitReached());
         return captions;
     }
 };
 
 TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     WriteDemo();
-    Os().QueueMessageBoxAnswer(platform::MessageBoxAnswer::Yes);
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);
     std::vector<std::string> captions = Play();
     const std::vector<std::string> expected = {
         "ZE-RoreroRerodi ver1.0",
@@ -70,7 +74,7 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     // The answer outlives the run: the next start begins in full screen.
     EXPECT_TRUE(FileExistsNative("sav/SAVE__.KVR"));
     Reinstall(DefaultOptions());
-    Os().QueueMessageBoxAnswer(platform::MessageBoxAnswer::No);
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     bool fullScreenAtStart = false;
     Play(&fullScreenAtStart);
     EXPECT_TRUE(fullScreenAtStart);

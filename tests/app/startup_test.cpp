@@ -5,24 +5,31 @@
 #include <algorithm>
 #include <functional>
 
+#include "backend/clock_service.h"
+#include "backend/dialog_service.h"
+#include "backend/event_queue.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
-#include "platform/instance_lock.h"
-#include "platform/platform_base.h"
+#include "backend/posix/instance_lock.h"
 #include "tests/support/headless_game.h"
 
 namespace {
 
-using platform::MessageBoxAnswer;
-using platform::MessageKind;
+using backend::MessageBoxAnswer;
+using backend::MessageKind;
 
 class StartupTest : public kvtest::HeadlessGameTest {
 public:
     // Closes the window through the close box once the game has run for a while.
     void CloseAfter(std::uint64_t sleeps) {
-        Os().SetSleepHook([sleeps](platform::HeadlessPlatform& os) {
-            if (os.SleepCalls() == sleeps) os.RequestClose();
+        Os().Clock().SetSleepHook([sleeps, this] {
+            backend::HeadlessHub& os = Os();
+            if (os.Clock().SleepCalls() == sleeps) os.Events().RequestClose();
         });
     }
 };
@@ -31,54 +38,56 @@ TEST_F(StartupTest, RunsUntilTheExitQuestionIsAnsweredYes) {
     WriteMinimalGame();
     std::string caption;
     bool active = false;
-    Os().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
-    Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
-        if (os.SleepCalls() == 5) {
-            caption = os.GetWindowCaption(kv::g_mainWindow->Handle());
+    Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
+    Os().Clock().SetSleepHook([&] {
+        backend::HeadlessHub& os = Os();
+        if (os.Clock().SleepCalls() == 5) {
+            caption = os.Windows().GetWindowCaption(kv::g_mainWindow->Handle());
             active = kv::g_mainWindow->IsActive();
-            os.RequestClose();
+            os.Events().RequestClose();
         }
     });
     EXPECT_EQ(kv::WinMain(), 0);
     EXPECT_EQ(caption, "ZE-RoreroRerodi ver1.0");
     EXPECT_TRUE(active);
     ASSERT_EQ(BoxTexts(), (std::vector<std::string>{"Exit game|Are you sure you want to exit this game?"}));
-    EXPECT_EQ(Os().UnexpectedMessageBoxes(), 0);
-    EXPECT_FALSE(Os().SleepLimitReached());
+    EXPECT_EQ(Os().Dialogs().UnexpectedMessageBoxes(), 0);
+    EXPECT_FALSE(Os().Clock().SleepLimitReached());
     // Shut-down deletes every global and frees the single-instance lock.
     EXPECT_EQ(kv::g_mainWindow, nullptr);
     EXPECT_EQ(kv::g_appEnv, nullptr);
     EXPECT_EQ(kv::g_displayMode, nullptr);
     EXPECT_EQ(kv::g_vm, nullptr);
-    platform::InstanceLock again;
+    backend::InstanceLock again;
     EXPECT_TRUE(again.Acquire(std::string(kv::kInstanceLockName) + "." + lockName_));
 }
 
 TEST_F(StartupTest, AnsweringNoKeepsTheGameRunning) {
     WriteMinimalGame();
-    Os().QueueMessageBoxAnswer(MessageBoxAnswer::No);
-    Os().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
+    Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::No);
+    Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
     bool aliveAfterNo = false;
-    Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
-        if (os.SleepCalls() == 3) os.RequestClose();
-        if (os.SleepCalls() == 50) {
-            aliveAfterNo = kv::g_mainWindow && os.IsWindow(kv::g_mainWindow->Handle());
-            os.RequestClose();
+    Os().Clock().SetSleepHook([&] {
+        backend::HeadlessHub& os = Os();
+        if (os.Clock().SleepCalls() == 3) os.Events().RequestClose();
+        if (os.Clock().SleepCalls() == 50) {
+            aliveAfterNo = kv::g_mainWindow && os.Windows().IsWindow(kv::g_mainWindow->Handle());
+            os.Events().RequestClose();
         }
     });
     EXPECT_EQ(kv::WinMain(), 0);
     EXPECT_TRUE(aliveAfterNo);
-    EXPECT_EQ(Os().MessageBoxes().size(), 2u);
-    EXPECT_EQ(Os().UnexpectedMessageBoxes(), 0);
+    EXPECT_EQ(Os().Dialogs().MessageBoxes().size(), 2u);
+    EXPECT_EQ(Os().Dialogs().UnexpectedMessageBoxes(), 0);
 }
 
 TEST_F(StartupTest, ASecondInstanceEndsAtOnceAndShowsNothing) {
     WriteMinimalGame();
-    platform::InstanceLock first;
+    backend::InstanceLock first;
     ASSERT_TRUE(first.Acquire(std::string(kv::kInstanceLockName) + "." + lockName_));
     EXPECT_EQ(kv::WinMain(), 1);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
-    EXPECT_TRUE(Os().Dispatched().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Windows().Dispatched().empty());
     EXPECT_EQ(kv::g_mainWindow, nullptr);
     EXPECT_EQ(kv::g_appEnv, nullptr);
 }
@@ -106,7 +115,7 @@ TEST_F(StartupTest, StartUpFailuresShowTheirMessageAndEndWithOne) {
         {"window class taken",
          [](StartupTest& t) {
              t.WriteMinimalGame();
-             t.Os().RegisterWindowClass("KVRE", [](platform::WindowId, const platform::WindowMessage&) { return 0; });
+             t.Os().Windows().RegisterWindowClass("KVRE", [](backend::WindowId, const backend::WindowMessage&) { return 0; });
          },
          {"error|This game failed to regist a windowclass."}},
         {"window not made",
@@ -125,15 +134,15 @@ TEST_F(StartupTest, StartUpFailuresShowTheirMessageAndEndWithOne) {
         c.prepare(*this);
         std::vector<std::string> expected = c.boxes;
         if (expected.empty())
-            expected = {"error|Packed data file " + platform::Get().ModuleFolder() + "data.pak is not found."};
-        for (std::size_t i = 0; i < expected.size(); ++i) Os().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
+            expected = {"error|Packed data file " + backend::Get().Files().ModuleFolder() + "data.pak is not found."};
+        for (std::size_t i = 0; i < expected.size(); ++i) Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
         EXPECT_EQ(kv::WinMain(), 1);
         EXPECT_EQ(BoxTexts(), expected);
-        EXPECT_FALSE(Os().SleepLimitReached());
+        EXPECT_FALSE(Os().Clock().SleepLimitReached());
         // Shut-down ran (or the process would end): nothing is left behind, the lock is free.
         EXPECT_EQ(kv::g_appEnv, nullptr);
         EXPECT_EQ(kv::g_mainWindow, nullptr);
-        platform::InstanceLock again;
+        backend::InstanceLock again;
         EXPECT_TRUE(again.Acquire(std::string(kv::kInstanceLockName) + "." + lockName_));
         EXPECT_EQ(kv::g_vm, nullptr);
     }
@@ -141,52 +150,55 @@ TEST_F(StartupTest, StartUpFailuresShowTheirMessageAndEndWithOne) {
 
 TEST_F(StartupTest, MessagesQueuedBehindTheQuitMessageAreStillDispatched) {
     WriteMinimalGame();
-    Os().SetSleepHook([](platform::HeadlessPlatform& os) {
-        if (os.SleepCalls() == 2) {
-            platform::WindowId window = kv::g_mainWindow->Handle();
-            os.QueueSystemMessage({0, MessageKind::Quit, 0, 0, 0});
-            os.QueueSystemMessage({window, MessageKind::MouseMove, 40, 30, 0});
+    Os().Clock().SetSleepHook([this] {
+        backend::HeadlessHub& os = Os();
+        if (os.Clock().SleepCalls() == 2) {
+            backend::WindowId window = kv::g_mainWindow->Handle();
+            os.Events().QueueSystemMessage({0, MessageKind::Quit, 0, 0, 0});
+            os.Events().QueueSystemMessage({window, MessageKind::MouseMove, 40, 30, 0});
         }
     });
     EXPECT_EQ(kv::WinMain(), 0);
-    const auto& dispatched = Os().Dispatched();
+    const auto& dispatched = Os().Windows().Dispatched();
     ASSERT_GE(dispatched.size(), 2u);
     auto quit = std::find_if(dispatched.begin(), dispatched.end(),
-                             [](const platform::WindowMessage& m) { return m.kind == MessageKind::Quit; });
+                             [](const backend::WindowMessage& m) { return m.kind == MessageKind::Quit; });
     ASSERT_NE(quit, dispatched.end());
     ASSERT_NE(quit + 1, dispatched.end());
     EXPECT_EQ((quit + 1)->kind, MessageKind::MouseMove);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(StartupTest, TerminationEndsTheGameWithoutTheQuestion) {
     WriteMinimalGame();
-    Os().SetSleepHook([](platform::HeadlessPlatform& os) {
-        if (os.SleepCalls() == 3) platform::PlatformBase::RequestTermination();
+    Os().Clock().SetSleepHook([this] {
+        backend::HeadlessHub& os = Os();
+        if (os.Clock().SleepCalls() == 3) backend::RequestTermination();
     });
     EXPECT_EQ(kv::WinMain(), 0);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
-    EXPECT_FALSE(Os().SleepLimitReached());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
+    EXPECT_FALSE(Os().Clock().SleepLimitReached());
 }
 
 TEST_F(StartupTest, TheWindowFollowsActivationAndTheMouse) {
     WriteMinimalGame();
     bool activeAfterDeactivation = true;
     int mouseX = -1, mouseY = -1, previousX = -1;
-    Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
-        platform::WindowId window = kv::g_mainWindow->Handle();
-        switch (os.SleepCalls()) {
+    Os().Clock().SetSleepHook([&] {
+        backend::HeadlessHub& os = Os();
+        backend::WindowId window = kv::g_mainWindow->Handle();
+        switch (os.Clock().SleepCalls()) {
             case 2:
-                os.QueueSystemMessage({window, MessageKind::ActivateApp, 0, 0, 0});
-                os.QueueSystemMessage({window, MessageKind::MouseMove, 10, 20, 0});
-                os.QueueSystemMessage({window, MessageKind::MouseMove, 799, 599, 0});
+                os.Events().QueueSystemMessage({window, MessageKind::ActivateApp, 0, 0, 0});
+                os.Events().QueueSystemMessage({window, MessageKind::MouseMove, 10, 20, 0});
+                os.Events().QueueSystemMessage({window, MessageKind::MouseMove, 799, 599, 0});
                 break;
             case 3:
                 activeAfterDeactivation = kv::g_mainWindow->IsActive();
                 mouseX = kv::g_mainWindow->MouseX();
                 mouseY = kv::g_mainWindow->MouseY();
                 previousX = kv::g_mainWindow->PreviousMouseX();
-                platform::PlatformBase::RequestTermination();
+                backend::RequestTermination();
                 break;
             default: break;
         }

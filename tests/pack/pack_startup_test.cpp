@@ -6,6 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "backend/clock_service.h"
+#include "backend/dialog_service.h"
+#include "backend/event_queue.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "pack/pack_reader.h"
@@ -34,16 +39,17 @@ public:
         std::string script;
     };
     int Run(Seen& seen) {
-        Os().QueueMessageBoxAnswer(platform::MessageBoxAnswer::Yes);
-        Os().SetSleepHook([&seen](platform::HeadlessPlatform& os) {
-            if (os.SleepCalls() != 3) return;
+        Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);
+        Os().Clock().SetSleepHook([&seen, this] {
+            backend::HeadlessHub& os = Os();
+            if (os.Clock().SleepCalls() != 3) return;
             if (kv::g_mainPack) seen.mainPack = std::string(kv::g_mainPack->DataPath().View());
             if (kv::g_secondPack) seen.secondPack = std::string(kv::g_secondPack->DataPath().View());
             if (kv::g_vm) {
                 seen.instructions = kv::g_vm->InstructionCount();
                 seen.script = std::string(kv::g_vm->GetScriptName().View());
             }
-            os.RequestClose();
+            os.Events().RequestClose();
         });
         return kv::WinMain();
     }
@@ -53,7 +59,7 @@ TEST_F(PackStartupTest, AGameInTheDefaultPackRuns) {
     WritePackedGame("kvrebody1");
     Seen seen;
     EXPECT_EQ(Run(seen), 0);
-    EXPECT_EQ(seen.mainPack, platform::Get().ModuleFolder() + "kvrebody1");
+    EXPECT_EQ(seen.mainPack, backend::Get().Files().ModuleFolder() + "kvrebody1");
     EXPECT_EQ(seen.secondPack, "");  // no second pack: a reader that is not valid
     EXPECT_EQ(seen.instructions, 4u);  // the minimal INIT, read from the pack
     EXPECT_EQ(seen.script, "INIT");
@@ -67,7 +73,7 @@ TEST_F(PackStartupTest, AConfiguredPackServesBothReaders) {
     WriteFile("kvrebody.INF", "PACKFILENAME:\"game.dat\"\r\n");
     Seen seen;
     EXPECT_EQ(Run(seen), 0);
-    EXPECT_EQ(seen.mainPack, platform::Get().ModuleFolder() + "game.dat");
+    EXPECT_EQ(seen.mainPack, backend::Get().Files().ModuleFolder() + "game.dat");
     EXPECT_EQ(seen.secondPack, seen.mainPack);
     EXPECT_EQ(seen.instructions, 4u);  // the minimal INIT, read from the pack
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "backend/file_service.h"
+#include "backend/hub.h"
 #include "pack/pack_entry.h"
 #include "pack/pack_entry_type.h"
 #include "pack/pack_reader.h"
@@ -58,7 +60,7 @@ Bytes RawIndex(std::int32_t count, const std::vector<RawEntry>& entries) {
 
 class PackTest : public kvtest::HeadlessGameTest {
 public:
-    std::string Engine(const std::string& name) { return platform::Get().ModuleFolder() + name; }
+    std::string Engine(const std::string& name) { return backend::Get().Files().ModuleFolder() + name; }
     kv::String EnginePath(const std::string& name) { return kv::String(Engine(name).c_str()); }
 
     Bytes ReadNative(const std::string& name) {
@@ -235,7 +237,7 @@ TEST_F(PackTest, DataFileAccess) {
     EXPECT_EQ(std::string(bytes, 3), "abc");
 
     // A stream that takes the data file leaves the reader free to open it again.
-    std::unique_ptr<platform::FileHandle> taken = reader.TakeData();
+    std::unique_ptr<backend::FileHandle> taken = reader.TakeData();
     ASSERT_NE(taken, nullptr);
     EXPECT_EQ(reader.Data(), nullptr);
     ASSERT_TRUE(reader.OpenData(kv::PackReader::kStreamMode));

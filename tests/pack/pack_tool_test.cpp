@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "backend/file_service.h"
+#include "backend/hub.h"
 #include "pack/pack_entry.h"
 #include "pack/pack_reader.h"
 #include "tests/support/headless_game.h"
@@ -19,7 +21,7 @@ class PackToolTest : public kvtest::HeadlessGameTest {
 public:
     std::string Native(const std::string& name) { return folder_ + "/" + name; }
     kv::String EnginePath(const std::string& name) {
-        return kv::String((platform::Get().ModuleFolder() + name).c_str());
+        return kv::String((backend::Get().Files().ModuleFolder() + name).c_str());
     }
     std::string ReadNative(const std::string& name) {
         std::ifstream in(Native(name), std::ios::binary);

@@ -5,6 +5,9 @@
 
 #include <memory>
 
+#include "backend/event_queue.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
 #include "platform/input.h"
@@ -13,15 +16,15 @@
 
 namespace {
 
-namespace key = platform::key;
+namespace key = backend::key;
 
 class InputTest : public kvtest::HeadlessGameTest {
 public:
     void SetUp() override {
         kvtest::HeadlessGameTest::SetUp();
         ASSERT_TRUE(kv::Window::RegisterClass("KVRE"));
-        ASSERT_TRUE(window_.Create("KVRE", "input", platform::WindowStyle::Framed, 0, 0, 800, 600));
-        Os().ShowWindow(window_.Handle());
+        ASSERT_TRUE(window_.Create("KVRE", "input", backend::WindowStyle::Framed, 0, 0, 800, 600));
+        Os().Windows().ShowWindow(window_.Handle());
         Pump();
         kv::g_mainWindow = &window_;
         ASSERT_EQ(input_.Create(window_.Handle()), 0);
@@ -35,8 +38,8 @@ public:
         kvtest::HeadlessGameTest::TearDown();
     }
     void Pump() {
-        platform::WindowMessage message;
-        while (Os().PeekMessage(message)) Os().DispatchMessage(message);
+        backend::WindowMessage message;
+        while (Os().Events().PeekMessage(message)) Os().Windows().DispatchMessage(message);
     }
     // One frame's input: the events pumped, then a read.
     void PumpAndRead() {
@@ -44,7 +47,7 @@ public:
         kv::RefreshInput();
     }
     void SetActive(bool active) {
-        Os().QueueSystemMessage({window_.Handle(), platform::MessageKind::ActivateApp, 0, 0, active ? 1u : 0u});
+        Os().Events().QueueSystemMessage({window_.Handle(), backend::MessageKind::ActivateApp, 0, 0, active ? 1u : 0u});
         Pump();
     }
 
@@ -66,8 +69,8 @@ TEST_F(InputTest, HoldingADecideInputGivesNothingAndItsReleaseExactlyOneDecide) 
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.isKey ? "key " : "button ") << c.code);
         auto press = [&](bool down) {
-            if (c.isKey) Os().QueueKey(static_cast<std::uint8_t>(c.code), down);
-            else Os().QueueMouseButton(c.code, down);
+            if (c.isKey) Os().Events().QueueKey(static_cast<std::uint8_t>(c.code), down);
+            else Os().Events().QueueMouseButton(c.code, down);
         };
         press(true);
         PumpAndRead();
@@ -83,29 +86,29 @@ TEST_F(InputTest, HoldingADecideInputGivesNothingAndItsReleaseExactlyOneDecide) 
 }
 
 TEST_F(InputTest, AReleaseTogetherWithAPressCountsOnceCtrlIsALevelAndTheWheelAMovement) {
-    Os().QueueKey(key::Return, true);
-    Os().QueueKey(key::RightControl, true);
-    Os().QueueWheel(120);
-    Os().QueueWheel(120);
+    Os().Events().QueueKey(key::Return, true);
+    Os().Events().QueueKey(key::RightControl, true);
+    Os().Events().QueueWheel(120);
+    Os().Events().QueueWheel(120);
     PumpAndRead();
     EXPECT_EQ(input_.Wheel(), 240);
-    Os().QueueKey(key::Return, false);
-    Os().QueueKey(key::RightShift, true);
+    Os().Events().QueueKey(key::Return, false);
+    Os().Events().QueueKey(key::RightShift, true);
     PumpAndRead();
     EXPECT_TRUE(kv::IsDecidePressed());
     EXPECT_EQ(input_.Wheel(), 0);
     PumpAndRead();
     EXPECT_FALSE(kv::IsDecidePressed());
     EXPECT_TRUE(kv::IsCtrlHeld());  // held all along
-    Os().QueueKey(key::RightControl, false);
+    Os().Events().QueueKey(key::RightControl, false);
     PumpAndRead();
     EXPECT_FALSE(kv::IsCtrlHeld());
 }
 
 TEST_F(InputTest, AFailedReadKeepsThePreviousStateAndTheDevicesFollowActivation) {
-    Os().QueueKey(key::LeftControl, true);
-    Os().QueueMouseButton(0, true);
-    Os().QueueWheel(120);
+    Os().Events().QueueKey(key::LeftControl, true);
+    Os().Events().QueueMouseButton(0, true);
+    Os().Events().QueueWheel(120);
     PumpAndRead();
     // Behind another window the devices are let go and the reads fail; what was last seen
     // stays, with no edge and no wheel movement.
@@ -126,7 +129,7 @@ TEST_F(InputTest, AFailedReadKeepsThePreviousStateAndTheDevicesFollowActivation)
     EXPECT_FALSE(input_.ButtonDown(0));
     // A device lost some other way is taken again by the read itself.
     input_.UnacquireKeyboard();
-    Os().QueueKey(key::A, true);
+    Os().Events().QueueKey(key::A, true);
     Pump();
     EXPECT_EQ(input_.UpdateKeyboard(true), kv::kInputOk);
     EXPECT_TRUE(input_.KeyDown(key::A));

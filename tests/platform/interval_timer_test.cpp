@@ -5,53 +5,40 @@
 
 #include <memory>
 
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 #include "platform/interval_timer.h"
-#include "platform/platform_base.h"
+#include "backend/clock_service.h"
+#include "backend/hub.h"
 #include "tests/support/headless_game.h"
 
 namespace {
 
 // Only a clock: a machine with or without a performance counter, set by the test.
-class ClockPlatform final : public platform::PlatformBase {
+class FakeClock final : public backend::ClockService {
 public:
     std::uint32_t tick = 0;
     std::int64_t counter = 0;
     std::int64_t frequency = 0;
 
-    std::string ModuleFolder() override { return "\\"; }
-    std::string ModuleBaseName() override { return "kvrebody"; }
-    bool AcquireInstanceLock(std::string_view) override { return true; }
-    void ReleaseInstanceLock() override {}
     void Sleep(std::uint32_t milliseconds) override { tick += milliseconds; }
     std::uint32_t TickCount() override { return tick; }
     std::int64_t PerformanceCounter() override { return counter; }
     std::int64_t PerformanceFrequency() override { return frequency; }
     std::int64_t SecondsSinceEpoch() override { return 0; }
-    platform::LocalTime Now() override { return {}; }
-    void ShowWindow(platform::WindowId) override {}
-    void SetForegroundWindow(platform::WindowId) override {}
-    platform::Rect DesktopRect() override { return {0, 0, 800, 600}; }
-    std::int32_t DesktopBitsPerPixel() override { return 32; }
-    void Present(platform::WindowId, const platform::PixelView&, platform::Rect) override {}
-    platform::MessageBoxAnswer ShowMessageBox(platform::WindowId, std::string_view, std::string_view,
-                                              platform::MessageBoxButtons) override {
-        return platform::MessageBoxAnswer::Ok;
-    }
-
-protected:
-    void PumpSystemEvents() override {}
+    backend::LocalTime Now() override { return {}; }
 };
 
 class ClockTest : public ::testing::Test {
 public:
     void SetUp() override {
-        auto backend = std::make_unique<ClockPlatform>();
-        clock_ = backend.get();
-        platform::Install(std::move(backend));
+        backend::Services services;
+        auto clock = std::make_unique<FakeClock>();
+        clock_ = clock.get();
+        services.clock = std::move(clock);
+        backend::Install(std::make_unique<backend::Hub>(std::move(services)));
     }
-    void TearDown() override { platform::Uninstall(); }
-    ClockPlatform* clock_ = nullptr;
+    void TearDown() override { backend::Uninstall(); }
+    FakeClock* clock_ = nullptr;
 };
 
 TEST_F(ClockTest, WithoutACounterTheTimerRunsOnTheMillisecondClock) {
@@ -115,11 +102,11 @@ TEST_F(ClockTest, TheCounterStepIsTruncatedAndNeverOverflows) {
     EXPECT_EQ(timer.Step(), 0u);
 }
 
-// On the virtual clock of the test backend, started just before the millisecond clock wraps.
+// On the virtual clock of the test hub, started just before the millisecond clock wraps.
 class HeadlessClockTest : public kvtest::HeadlessGameTest {};
 
 TEST_F(HeadlessClockTest, TheCounterClockIsUnmovedByTheTickWrap) {
-    platform::HeadlessOptions options = DefaultOptions();
+    backend::HeadlessOptions options = DefaultOptions();
     options.startTick = 0xFFFFFFFFu - 20;
     Reinstall(options);
     kv::IntervalTimer timer;
@@ -129,10 +116,10 @@ TEST_F(HeadlessClockTest, TheCounterClockIsUnmovedByTheTickWrap) {
     // 100 ms in 1 ms polls across the wrap: the start, then every 16 ms after a true (17 ms
     // apart, as the deadline itself does not count).
     for (int ms = 0; ms < 100; ++ms) {
-        Os().AdvanceClock(1);
+        Os().Clock().AdvanceClock(1);
         if (timer.Check()) ++fired;
     }
-    EXPECT_LT(Os().TickCount(), 100u);  // the tick clock wrapped on the way
+    EXPECT_LT(Os().Clock().TickCount(), 100u);  // the tick clock wrapped on the way
     EXPECT_EQ(fired, 6);
 }
 

@@ -2,18 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "backend/clock_service.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
-#include "platform/platform_base.h"
 #include "tests/support/headless_game.h"
 
 namespace {
 
 struct Placement {
-    platform::Rect client;
-    platform::Rect origin;
+    backend::Rect client;
+    backend::Rect origin;
     bool fullScreen = false;
 };
 
@@ -24,15 +26,16 @@ public:
     std::vector<Placement> RunSwitches(std::vector<std::uint8_t> modes) {
         std::vector<Placement> placements;
         WriteMinimalGame();
-        Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
-            if (os.SleepCalls() != 2) return;
+        Os().Clock().SetSleepHook([&] {
+            backend::HeadlessHub& os = Os();
+            if (os.Clock().SleepCalls() != 2) return;
             for (std::uint8_t mode : modes) {
                 kv::SetWindowMode(mode);
-                platform::WindowId window = kv::g_mainWindow->Handle();
-                placements.push_back({os.GetClientRect(window), os.ClientOrigin(window),
+                backend::WindowId window = kv::g_mainWindow->Handle();
+                placements.push_back({os.Windows().GetClientRect(window), os.Windows().ClientOrigin(window),
                                       kv::g_displayMode->IsFullScreen()});
             }
-            platform::PlatformBase::RequestTermination();
+            backend::RequestTermination();
         });
         EXPECT_EQ(kv::WinMain(), 0);
         return placements;

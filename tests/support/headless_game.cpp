@@ -6,6 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "backend/dialog_service.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
+#include "base/build_variant.h"
 #include "tests/support/assembled_image.h"
 
 namespace kvtest {
@@ -14,10 +18,11 @@ namespace {
 std::atomic<int> g_serial{0};
 }
 
-platform::HeadlessOptions HeadlessGameTest::DefaultOptions() const {
-    platform::HeadlessOptions options;
+backend::HeadlessOptions HeadlessGameTest::DefaultOptions() const {
+    backend::HeadlessOptions options;
     options.gameFolder = folder_;
     options.lockName = lockName_;
+    options.codePage = kv::ActiveBuildVariant().codePage;
     return options;
 }
 
@@ -30,18 +35,19 @@ void HeadlessGameTest::SetUp() {
 }
 
 void HeadlessGameTest::TearDown() {
-    platform::Uninstall();
+    backend::Uninstall();
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
 }
 
-void HeadlessGameTest::Reinstall(platform::HeadlessOptions options) {
-    platform::Uninstall();
-    platform::Install(std::make_unique<platform::HeadlessPlatform>(std::move(options)));
+void HeadlessGameTest::Reinstall(backend::HeadlessOptions options) {
+    backend::Uninstall();
+    backend::Install(std::make_unique<backend::HeadlessHub>(options));
 }
 
-platform::HeadlessPlatform& HeadlessGameTest::Os() {
-    return static_cast<platform::HeadlessPlatform&>(platform::Get());
+backend::HeadlessHub& HeadlessGameTest::Os() {
+    // Every test here installs the headless hub.
+    return static_cast<backend::HeadlessHub&>(backend::Get());
 }
 
 void HeadlessGameTest::WriteFile(const std::string& name, std::string_view bytes) {
@@ -68,10 +74,10 @@ void HeadlessGameTest::MakeFolder(const std::string& name) {
     std::filesystem::create_directories(std::filesystem::path(folder_) / name);
 }
 
-std::string HeadlessGameTest::EngineFolder() const { return platform::Get().ModuleFolder(); }
+std::string HeadlessGameTest::EngineFolder() const { return backend::Get().Files().ModuleFolder(); }
 
 void HeadlessGameTest::UseModuleFileName(const std::string& fileName) {
-    platform::HeadlessOptions options = DefaultOptions();
+    backend::HeadlessOptions options = DefaultOptions();
     options.moduleFileName = fileName;
     Reinstall(options);
 }
@@ -94,7 +100,7 @@ void HeadlessGameTest::WriteMinimalGame() {
 
 std::vector<std::string> HeadlessGameTest::BoxTexts() const {
     std::vector<std::string> texts;
-    for (const auto& box : static_cast<platform::HeadlessPlatform&>(platform::Get()).MessageBoxes())
+    for (const auto& box : static_cast<backend::HeadlessHub&>(backend::Get()).Dialogs().MessageBoxes())
         texts.push_back(box.caption + "|" + box.text);
     return texts;
 }

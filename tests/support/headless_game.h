@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 
 namespace kvtest {
 
@@ -19,8 +19,8 @@ public:
     void TearDown() override;
 
     // Re-installs the backend with changed options (the folder stays).
-    void Reinstall(platform::HeadlessOptions options);
-    platform::HeadlessOptions DefaultOptions() const;
+    void Reinstall(backend::HeadlessOptions options);
+    backend::HeadlessOptions DefaultOptions() const;
 
     void WriteFile(const std::string& name, std::string_view bytes);
     void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
@@ -42,7 +42,7 @@ public:
     // The texts of the message boxes shown so far, "caption|text" each.
     std::vector<std::string> BoxTexts() const;
 
-    platform::HeadlessPlatform& Os();
+    backend::HeadlessHub& Os();
 
     std::string folder_;  // native path
     std::string lockName_;

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "backend/code_page.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
+#include "base/build_variant.h"
 #include "base/string.h"
 #include "pack/pack_entry.h"
 #include "pack/pack_entry_type.h"
 #include "pack/pack_writer.h"
-#include "platform/code_page.h"
-#include "platform/platform.h"
 
 namespace kvpack {
 
@@ -15,7 +17,7 @@ namespace {
 
 // The engine's form of a native path: code page, '\'-separated. False when it does not convert.
 bool ToEnginePath(const std::string& native, std::string& engine) {
-    if (native.empty() || !platform::Utf8ToCodePage(native, engine)) return false;
+    if (native.empty() || !backend::FromUtf8(kv::ActiveBuildVariant().codePage, native, engine)) return false;
     std::replace(engine.begin(), engine.end(), '/', '\\');
     return true;
 }
@@ -51,14 +53,14 @@ bool CheckInputs(const std::vector<std::string>& files, std::vector<Input>& inpu
         }
         const kv::String path(input.engine.c_str());
         const kv::String name = kv::PackEntryNameFromPath(path);
-        const std::string shown = platform::CodePageToUtf8Lossy(name.View());
+        const std::string shown = backend::ToUtf8Lossy(kv::ActiveBuildVariant().codePage, name.View());
         if (!kv::IsStorablePackName(name)) {
             messages.push_back(file + ": the name \"" + shown +
                                "\" cannot be stored: a name has 1 to 63 bytes and no byte 0x6B ('k')");
             ok = false;
             continue;
         }
-        if (!platform::Get().IsRegularFile(input.engine)) {
+        if (!backend::Get().Files().IsRegularFile(input.engine)) {
             messages.push_back(file + ": not found");
             ok = false;
             continue;
@@ -99,12 +101,12 @@ int BuildPack(const std::string& output, const std::vector<std::string>& files, 
         return kFailed;
     }
 
-    platform::Platform& os = platform::Get();
+    backend::FileService& fileService = backend::Get().Files();
     const std::string tempData = dataPath + ".tmp";
     const std::string tempIndex = tempData + ".lst";
     auto removeTemps = [&] {
-        os.RemoveFile(tempData);
-        os.RemoveFile(tempIndex);
+        fileService.RemoveFile(tempData);
+        fileService.RemoveFile(tempIndex);
     };
 
     kv::PackWriter writer;
@@ -131,7 +133,7 @@ int BuildPack(const std::string& output, const std::vector<std::string>& files, 
         return kFailed;
     }
     writer.Release();
-    if (!os.RenameFile(tempData, dataPath) || !os.RenameFile(tempIndex, dataPath + ".lst")) {
+    if (!fileService.RenameFile(tempData, dataPath) || !fileService.RenameFile(tempIndex, dataPath + ".lst")) {
         messages.push_back(output + ": the finished pack could not be moved into place");
         removeTemps();
         return kFailed;

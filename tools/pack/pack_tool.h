@@ -4,7 +4,7 @@
 // name less the extension, with the kind its extension gives (".SNX" 1, ".BMP" 2, ".PNG" 3,
 // ".WAV" 4, ".OGG" 5, anything else 0) and "NECEMEM.SNI" as kind 1.
 //
-// Needs an installed platform backend (file access).
+// Needs an installed backend hub with a file service.
 
 #include <string>
 #include <vector>

@@ -5,14 +5,15 @@
 
 #include <string>
 
+#include "backend/dialog_service.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
 #include "tests/script/ops/line_script_fixture.h"
 
 namespace {
 
-using platform::MessageBoxAnswer;
-using platform::MessageBoxButtons;
+using backend::MessageBoxAnswer;
+using backend::MessageBoxButtons;
 
 class DialogOpsTest : public opstest::LineScriptTest {};
 
@@ -40,10 +41,10 @@ TEST_F(DialogOpsTest, EachKindAndAnswerGoesIntoTheVariable) {
         Start();
         ASSERT_TRUE(RunToLine(1));
         ASSERT_EQ(kv::g_gameState.skipMode + kv::g_gameState.autoMode, 2);
-        Os().QueueMessageBoxAnswer(c.answer);
+        Os().Dialogs().QueueMessageBoxAnswer(c.answer);
         ASSERT_TRUE(RunToLine(2));
-        ASSERT_EQ(Os().MessageBoxes().size(), 1u);
-        const platform::ShownMessageBox& box = Os().MessageBoxes().front();
+        ASSERT_EQ(Os().Dialogs().MessageBoxes().size(), 1u);
+        const backend::ShownMessageBox& box = Os().Dialogs().MessageBoxes().front();
         EXPECT_EQ(box.text, "Quit now?");
         EXPECT_EQ(box.caption, "Question");
         EXPECT_EQ(box.buttons, c.buttons);
@@ -51,7 +52,7 @@ TEST_F(DialogOpsTest, EachKindAndAnswerGoesIntoTheVariable) {
         EXPECT_EQ(AInt(2), c.stored);
         EXPECT_EQ(kv::g_gameState.skipMode, 0);
         EXPECT_EQ(kv::g_gameState.autoMode, 0);
-        EXPECT_EQ(Os().UnexpectedMessageBoxes(), 0);
+        EXPECT_EQ(Os().Dialogs().UnexpectedMessageBoxes(), 0);
     }
 }
 
@@ -76,10 +77,10 @@ TEST_F(DialogOpsTest, TextsAreExpandedAndATextThatCannotBeFetchedWholeIsShownEmp
                             "calld ScriptMessageBox " +
                                 c.text + ", " + c.caption + ", 0, 0\nline 1\nl: line 2\njmp l\n");
         Start();
-        Os().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
+        Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
         ASSERT_TRUE(RunToLine(1));
-        ASSERT_FALSE(Os().MessageBoxes().empty());
-        const platform::ShownMessageBox& box = Os().MessageBoxes().back();
+        ASSERT_FALSE(Os().Dialogs().MessageBoxes().empty());
+        const backend::ShownMessageBox& box = Os().Dialogs().MessageBoxes().back();
         EXPECT_EQ(box.text, c.shownText);
         EXPECT_EQ(box.caption, c.shownCaption);
         EXPECT_EQ(AInt(0), 1);
@@ -90,8 +91,8 @@ TEST_F(DialogOpsTest, AnAnswerVariableOutsideBankAIsReportedAfterTheBoxAndTheGam
     // The fixture's image has four A integers.
     WriteScript("INIT", "calld ScriptMessageBox \"Sure?\", \"Q\", 1, 4\nline 1\nl: line 2\njmp l\n");
     Start();
-    Os().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
-    Os().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
+    Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
+    Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
     ASSERT_TRUE(RunToLine(1));
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Q|Sure?", "error|Access violation in Scripts"}));
     for (std::uint32_t i = 0; i < 4; ++i) EXPECT_EQ(AInt(i), 0);

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "backend/clock_service.h"
+#include "backend/dialog_service.h"
+#include "backend/event_queue.h"
+#include "backend/window_message.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
@@ -15,7 +19,7 @@
 namespace {
 
 using opstest::FrameTrace;
-namespace key = platform::key;
+namespace key = backend::key;
 
 class FrameDispatchTest : public opstest::ScriptFrameTest {};
 
@@ -76,8 +80,8 @@ TEST_F(FrameDispatchTest, NumbersOutsideTheTableAndMissingOperationsEndTheGameWi
         if (c.op != 0) kv::CurrentOp() = kv::OpState{c.op, c.phase, {}, 0};
         EXPECT_EQ(Frame().op, kv::kOpQuit);
         EXPECT_EQ(BoxTexts(), std::vector<std::string>{"error|" + c.box});
-        ASSERT_FALSE(Os().MessageBoxes().empty());
-        EXPECT_EQ(Os().MessageBoxes().back().owner, kv::g_mainWindow->Handle());
+        ASSERT_FALSE(Os().Dialogs().MessageBoxes().empty());
+        EXPECT_EQ(Os().Dialogs().MessageBoxes().back().owner, kv::g_mainWindow->Handle());
         Frame();
         EXPECT_FALSE(WindowAlive());
     }
@@ -89,7 +93,7 @@ TEST_F(FrameDispatchTest, ADummyOperationComesBackEverySecondFrame) {
     std::vector<std::size_t> boxes;
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(Frame(), (FrameTrace{i % 2 ? 0u : 3u, 0, 0, 0, -1, -1, "INIT"}));
-        boxes.push_back(Os().MessageBoxes().size());
+        boxes.push_back(Os().Dialogs().MessageBoxes().size());
     }
     EXPECT_EQ(boxes, (std::vector<std::size_t>{0, 1, 1, 2, 2, 3}));
     EXPECT_EQ(BoxTexts().front(), "error|This game made a dummy op to run.");
@@ -109,7 +113,7 @@ TEST_F(FrameDispatchTest, ScriptErrorsAndStackFaultsShowOneBoxEvenWithTheLoopsLa
         WriteScript("INIT", init);
         EXPECT_EQ(kv::WinMain(), 0);
         EXPECT_EQ(BoxTexts(), std::vector<std::string>{std::string("SNXError|") + box});
-        EXPECT_FALSE(Os().SleepLimitReached());
+        EXPECT_FALSE(Os().Clock().SleepLimitReached());
     }
 }
 
@@ -148,13 +152,13 @@ TEST_F(HousekeepingTest, SkipAndAutoModeEndOnThePlayersKeysAndButtons) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.isKey ? "key " : "button ") << c.code);
         kv::g_gameState.skipMode = kv::g_gameState.autoMode = 1;
-        if (c.isKey) Os().QueueKey(static_cast<std::uint8_t>(c.code), true);
-        else Os().QueueMouseButton(c.code, true);
+        if (c.isKey) Os().Events().QueueKey(static_cast<std::uint8_t>(c.code), true);
+        else Os().Events().QueueMouseButton(c.code, true);
         Frame();
         EXPECT_EQ(kv::g_gameState.skipMode, c.endsSkip ? 0 : 1);
         EXPECT_EQ(kv::g_gameState.autoMode, c.endsAuto ? 0 : 1);
-        if (c.isKey) Os().QueueKey(static_cast<std::uint8_t>(c.code), false);
-        else Os().QueueMouseButton(c.code, false);
+        if (c.isKey) Os().Events().QueueKey(static_cast<std::uint8_t>(c.code), false);
+        else Os().Events().QueueMouseButton(c.code, false);
         kv::g_gameState.skipMode = kv::g_gameState.autoMode = 0;
         Frame();
         kv::CurrentOp() = kv::OpState{15, 1, {1}, 0};  // a decide release may have ended the wait
@@ -164,10 +168,10 @@ TEST_F(HousekeepingTest, SkipAndAutoModeEndOnThePlayersKeysAndButtons) {
 TEST_F(HousekeepingTest, BeforeTheInputObjectExistsNothingCountsAsPressed) {
     StartWaiting(/*makeInput=*/false);
     kv::g_gameState.skipMode = kv::g_gameState.autoMode = 1;
-    Os().QueueKey(key::Return, true);
-    Os().QueueKey(key::LeftControl, true);
+    Os().Events().QueueKey(key::Return, true);
+    Os().Events().QueueKey(key::LeftControl, true);
     Frame();
-    Os().QueueKey(key::Return, false);
+    Os().Events().QueueKey(key::Return, false);
     Frame();
     EXPECT_EQ(kv::g_gameState.skipMode, 1);
     EXPECT_EQ(kv::g_gameState.autoMode, 1);
@@ -187,9 +191,9 @@ TEST_F(HousekeepingTest, AnEffectHoldsTheScriptUnlessItRunsOnOrIsCutShort) {
     };
     EXPECT_EQ(effectFrame(false), 0u);  // the operation waits for the effect
     EXPECT_EQ(effectFrame(true), 1u);
-    Os().QueueKey(key::LeftControl, true);
+    Os().Events().QueueKey(key::LeftControl, true);
     EXPECT_EQ(effectFrame(false), 1u);  // Ctrl cuts it short and the frame goes on
-    Os().QueueKey(key::LeftControl, false);
+    Os().Events().QueueKey(key::LeftControl, false);
     Frame();
     kv::g_gameState.skipMode = 1;
     EXPECT_EQ(effectFrame(false), 1u);  // so does skip mode
@@ -197,10 +201,10 @@ TEST_F(HousekeepingTest, AnEffectHoldsTheScriptUnlessItRunsOnOrIsCutShort) {
 
 TEST_F(HousekeepingTest, TheEffectsInputReadEatsTheReleaseTheOperationWouldSee) {
     StartWaiting();
-    Os().QueueKey(key::Return, true);
+    Os().Events().QueueKey(key::Return, true);
     Frame();
     kv::g_gameState.effectRunning = kv::g_gameState.scriptRunsOn = 1;
-    Os().QueueKey(key::Return, false);
+    Os().Events().QueueKey(key::Return, false);
     Frame();
     EXPECT_TRUE(Waiting());
     // The same release without an effect ends the wait.
@@ -210,11 +214,11 @@ TEST_F(HousekeepingTest, TheEffectsInputReadEatsTheReleaseTheOperationWouldSee) 
 
 TEST_F(HousekeepingTest, NoFrameWorkWhileTheWindowIsInactive) {
     StartWaiting();
-    const platform::WindowId window = kv::g_mainWindow->Handle();
-    Os().QueueSystemMessage({window, platform::MessageKind::ActivateApp, 0, 0, 0});
+    const backend::WindowId window = kv::g_mainWindow->Handle();
+    Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 0});
     Frames(3);
     EXPECT_TRUE(probes_.empty());
-    Os().QueueSystemMessage({window, platform::MessageKind::ActivateApp, 0, 0, 1});
+    Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 1});
     Frame();
     EXPECT_EQ(probes_.size(), 1u);
 }

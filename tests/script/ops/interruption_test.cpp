@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "backend/dialog_service.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
 #include "platform/key_codes.h"
@@ -14,7 +15,7 @@ namespace {
 
 using opstest::FrameTrace;
 using opstest::ProbeCall;
-namespace key = platform::key;
+namespace key = backend::key;
 
 const std::string kLine9 = "ZE-RoreroRerodi ver1.0INIT.SNX=Line : 9";
 
@@ -90,7 +91,7 @@ TEST_F(InterruptionTest, AnInterruptionWhoseScriptWillNotLoadLeavesTheOperationR
     EXPECT_EQ(Trace(), (FrameTrace{15, 1, 3, 0, -1, -1, "INIT"}));
     ASSERT_FALSE(BoxTexts().empty());
     EXPECT_EQ(BoxTexts().back(), "error|This game failed to call SNX-file in ReadyToJumpRClickProcess().");
-    EXPECT_EQ(Os().MessageBoxes().back().owner, kv::g_mainWindow->Handle());
+    EXPECT_EQ(Os().Dialogs().MessageBoxes().back().owner, kv::g_mainWindow->Handle());
     Frame();
     EXPECT_EQ(probes_.back(), (ProbeCall{frameNumber_, 1, 1, 101, "INIT"}));  // the click frame counted nothing
     TapKey(key::Return);

@@ -4,8 +4,9 @@
 
 #include <vector>
 
+#include "backend/clock_service.h"
 #include "app/globals/globals.h"
-#include "platform/runtime_random.h"
+#include "base/runtime_random.h"
 #include "tests/script/ops/line_script_fixture.h"
 
 namespace {
@@ -32,7 +33,7 @@ TEST_F(QueryOpsTest, RandomDrawsOnlyForARangeOfAtLeastOne) {
                 "line 2\nl: line 3\njmp l\n");
     Start();
     ASSERT_TRUE(RunToLine(1));
-    platform::SeedRandom(1);  // the sequence 41, 18467, 6334, 26500, ...
+    kv::SeedRandom(1);  // the sequence 41, 18467, 6334, 26500, ...
     ASSERT_TRUE(RunToLine(2));
     EXPECT_EQ(AInts(6), (std::vector<std::int32_t>{41, 467, 0, 0, 0, 26500}));
     EXPECT_TRUE(BoxTexts().empty());
@@ -57,8 +58,8 @@ TEST_F(QueryOpsTest, TheLocalTimeGoesIntoTheVariablesTheScriptNames) {
                 "calld GetLocalTimeToVariables -1, -1, 7, -1, -1, 8\nline 5\n"
                 "l: line 6\njmp l\n");
     Start();
-    Os().AdvanceClock(((13u * 60u + 45u) * 60u + 30u) * 1000u);  // the test clock's day, 13:45:30
-    const platform::LocalTime now = Os().Now();
+    Os().Clock().AdvanceClock(((13u * 60u + 45u) * 60u + 30u) * 1000u);  // the test clock's day, 13:45:30
+    const backend::LocalTime now = Os().Clock().Now();
     ASSERT_EQ(now.hour, 13);
     ASSERT_TRUE(RunToLine(1));
     EXPECT_EQ(AInts(6), (std::vector<std::int32_t>{now.month, now.day, now.dayOfWeek, 13, 45, 30}));

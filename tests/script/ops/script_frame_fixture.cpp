@@ -1,5 +1,8 @@
 #include "tests/script/ops/script_frame_fixture.h"
 
+#include "backend/event_queue.h"
+#include "backend/window_message.h"
+#include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
@@ -8,7 +11,7 @@
 #include "script/ops/frame_dispatch.h"
 #include "script/ops/interruption.h"
 #include "script/ops/op_state.h"
-#include "script/vm/init_script.h"
+#include "app/init_script.h"
 #include "script/vm/vm_state.h"
 #include "tools/asm/assembler.h"
 
@@ -58,8 +61,8 @@ void ScriptFrameTest::Start() {
 }
 
 void ScriptFrameTest::Pump() {
-    platform::WindowMessage message;
-    while (Os().PeekMessage(message)) Os().DispatchMessage(message);
+    backend::WindowMessage message;
+    while (Os().Events().PeekMessage(message)) Os().Windows().DispatchMessage(message);
 }
 
 FrameTrace ScriptFrameTest::Trace() const {
@@ -86,22 +89,22 @@ void ScriptFrameTest::Replace(std::uint32_t index, kv::OpHandler handler) {
 }
 
 std::string ScriptFrameTest::Caption() {
-    return WindowAlive() ? Os().GetWindowCaption(kv::g_mainWindow->Handle()) : std::string();
+    return WindowAlive() ? Os().Windows().GetWindowCaption(kv::g_mainWindow->Handle()) : std::string();
 }
 
 bool ScriptFrameTest::WindowAlive() { return kv::g_mainWindow && kv::g_mainWindow->Handle() != 0; }
 
 void ScriptFrameTest::TapKey(std::uint8_t code) {
-    Os().QueueKey(code, true);
+    Os().Events().QueueKey(code, true);
     Frame();
-    Os().QueueKey(code, false);
+    Os().Events().QueueKey(code, false);
     Frame();
 }
 
 void ScriptFrameTest::TapButton(int button) {
-    Os().QueueMouseButton(button, true);
+    Os().Events().QueueMouseButton(button, true);
     Frame();
-    Os().QueueMouseButton(button, false);
+    Os().Events().QueueMouseButton(button, false);
     Frame();
 }
 
@@ -130,7 +133,7 @@ std::uint32_t ScriptFrameTest::WaitRunProbe() {
     kv::OpState& op = kv::CurrentOp();
     if (kv::g_input && kv::g_gameState.rightClickEnabled && kv::g_input->ButtonReleased(1))
         return kv::ReadyToJumpRClickProcess();
-    if (kv::g_input && kv::g_input->KeyReleased(platform::key::S))
+    if (kv::g_input && kv::g_input->KeyReleased(kv::key::S))
         return kv::InterruptWithScript("SYSBTN", "This game failed to call SNX-file in ProcessSystemButton().", false);
     if (kv::IsDecidePressed()) return kv::CompleteOperation(static_cast<std::int32_t>(op.scratch[0]));
     ++op.scratch[1];

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "backend/dialog_service.h"
+#include "backend/window_service.h"
 #include "app/globals/globals.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
@@ -12,7 +14,7 @@ namespace {
 
 class SettingOpsTest : public opstest::LineScriptTest {
 public:
-    platform::Rect Client() { return Os().GetClientRect(kv::g_mainWindow->Handle()); }
+    backend::Rect Client() { return Os().Windows().GetClientRect(kv::g_mainWindow->Handle()); }
 };
 
 TEST_F(SettingOpsTest, BindingsStoreTheirIndexAsGivenAndTheFlagsFollowTheScript) {
@@ -80,7 +82,7 @@ TEST_F(SettingOpsTest, AWindowModeVariableOutsideBankCIsReportedAndChangesNothin
         ASSERT_TRUE(RunToLine(2));
         EXPECT_TRUE(kv::g_displayMode->IsFullScreen());
         EXPECT_EQ(BoxTexts(), std::vector<std::string>{"error|Access violation in Scripts"});
-        EXPECT_EQ(Os().MessageBoxes().back().owner, 0u);
+        EXPECT_EQ(Os().Dialogs().MessageBoxes().back().owner, 0u);
     }
 }
 

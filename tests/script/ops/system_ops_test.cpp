@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "backend/clock_service.h"
+#include "backend/dialog_service.h"
+#include "backend/event_queue.h"
+#include "backend/window_message.h"
 #include "app/globals/globals.h"
 #include "platform/game_window.h"
 #include "platform/input.h"
@@ -68,7 +72,7 @@ TEST_F(SystemOpsTest, ScriptLoadFailuresShowTheirBoxAndEndTheGame) {
         EXPECT_EQ(failed.callDepth, c.callDepth);
         ASSERT_FALSE(BoxTexts().empty());
         EXPECT_EQ(BoxTexts().back(), std::string("error|") + c.box);
-        EXPECT_EQ(Os().MessageBoxes().back().owner, kv::g_mainWindow->Handle());
+        EXPECT_EQ(Os().Dialogs().MessageBoxes().back().owner, kv::g_mainWindow->Handle());
         Frame();
         EXPECT_FALSE(WindowAlive());
     }
@@ -105,31 +109,55 @@ TEST_F(SystemOpsTest, TheInputOperationRetriesWhileTheWindowIsBehindAndFailsAfte
     WriteScript("INIT", "calld CreateDirectInputManager\nl: line 1\njmp l\n");
     Start();
     Frame();
-    const platform::WindowId window = kv::g_mainWindow->Handle();
-    Os().QueueSystemMessage({window, platform::MessageKind::ActivateApp, 0, 0, 0});
+    const backend::WindowId window = kv::g_mainWindow->Handle();
+    Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 0});
     Pump();
     // Called directly: the frame does not run while the window is behind.
-    const std::uint32_t before = Os().TickCount();
+    const std::uint32_t before = Os().Clock().TickCount();
     EXPECT_EQ(kv::CreateDirectInputManager(), kv::kOpContinue);
-    EXPECT_EQ(Os().SleepCalls(), 30u);
-    EXPECT_EQ(Os().TickCount() - before, 3000u);
+    EXPECT_EQ(Os().Clock().SleepCalls(), 30u);
+    EXPECT_EQ(Os().Clock().TickCount() - before, 3000u);
     EXPECT_EQ(kv::CurrentOp().operation, kv::kOpQuit);
     EXPECT_EQ(kv::g_input, nullptr);
     EXPECT_EQ(kv::g_vm->Pc(), 0);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{kInputFailedBox});
-    EXPECT_EQ(Os().MessageBoxes().front().owner, 0u);
+    EXPECT_EQ(Os().Dialogs().MessageBoxes().front().owner, 0u);
 
-    // The window coming back during the retries lets an attempt succeed.
-    Os().SetSleepHook([window](platform::HeadlessPlatform& os) {
-        if (os.SleepCalls() == 33) os.PostMessage({window, platform::MessageKind::ActivateApp, 0, 0, 1});
+    // The window coming back during the retries lets an attempt succeed: the retries pump the
+    // events that bring it to the front.
+    Os().Clock().SetSleepHook([window, this] {
+        if (Os().Clock().SleepCalls() == 33)
+            Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 1});
     });
     kv::CurrentOp().operation = 126;
     EXPECT_EQ(kv::CreateDirectInputManager(), kv::kOpFinished);
-    EXPECT_EQ(Os().SleepCalls(), 33u);
+    EXPECT_EQ(Os().Clock().SleepCalls(), 33u);
     ASSERT_NE(kv::g_input, nullptr);
     EXPECT_EQ(kv::g_mainWindow->GetInput(), kv::g_input);
     EXPECT_EQ(kv::g_vm->Pc(), 1);
     EXPECT_EQ(kv::g_vm->StackEntry(0).value, 0u);
+    EXPECT_TRUE(kv::g_mainWindow->IsActive());
+}
+
+TEST_F(SystemOpsTest, ClosingTheGameDuringTheInputRetriesStopsThemAndKeepsTheQuit) {
+    WriteScript("INIT", "calld CreateDirectInputManager\nl: line 1\njmp l\n");
+    Start();
+    Frame();
+    const backend::WindowId window = kv::g_mainWindow->Handle();
+    Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 0});
+    Pump();
+    Os().Clock().SetSleepHook([this] {
+        if (Os().Clock().SleepCalls() == 2) Os().Events().QueueSystemMessage({0, backend::MessageKind::Quit, 0, 0, 0});
+    });
+    const std::uint64_t before = Os().Clock().SleepCalls();
+    EXPECT_EQ(kv::CreateDirectInputManager(), kv::kOpContinue);
+    EXPECT_EQ(Os().Clock().SleepCalls() - before, 2u);
+    EXPECT_EQ(kv::CurrentOp().operation, kv::kOpQuit);
+    EXPECT_EQ(kv::g_input, nullptr);
+    EXPECT_TRUE(BoxTexts().empty());
+    backend::WindowMessage message;
+    ASSERT_TRUE(Os().Events().PeekMessage(message));
+    EXPECT_EQ(message.kind, backend::MessageKind::Quit);
 }
 
 TEST_F(SystemOpsTest, ASecondInputOperationEndsTheGameAndKeepsTheFirstObject) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <utility>
 
+#include "backend/clock_service.h"
+#include "backend/event_queue.h"
 #include "app/globals/globals.h"
 #include "platform/key_codes.h"
 #include "script/ops/op_state.h"
@@ -15,7 +17,7 @@
 
 namespace {
 
-namespace key = platform::key;
+namespace key = backend::key;
 
 constexpr std::uint32_t kWaitTimer = 14;
 constexpr std::uint32_t kWaitClick = 15;
@@ -39,7 +41,7 @@ public:
     int FramesWhileWaiting(std::uint32_t step, int limit = 1000) {
         int frames = 0;
         while (Waiting() && frames < limit) {
-            Os().AdvanceClock(step);
+            Os().Clock().AdvanceClock(step);
             Frame();
             ++frames;
         }
@@ -49,7 +51,7 @@ public:
     std::int32_t Result() const {
         return static_cast<std::int32_t>(kv::g_vm->StackEntry(kv::g_vm->StackTop()).value);
     }
-    std::uint32_t Now() { return Os().TickCount(); }
+    std::uint32_t Now() { return Os().Clock().TickCount(); }
 
     std::uint32_t waitOp_ = 0;
 };
@@ -59,7 +61,7 @@ public:
 TEST_F(WaitOpsTest, TheTimerWaitCountsFromTheLastResetNotFromItsOwnStart) {
     StartScript("calld OpResetTimer\nline 2\ncall OpWaitTimer 100", kWaitTimer);
     const std::uint32_t base = kv::ScriptTimerBase();
-    Os().AdvanceClock(60);  // the script's own work between the reset and the wait
+    Os().Clock().AdvanceClock(60);  // the script's own work between the reset and the wait
     Frame();                // phase 0 takes the time
     ASSERT_TRUE(Waiting());
     EXPECT_EQ(FramesWhileWaiting(10), 4);  // 70, 80, 90: still waiting; 100: done
@@ -77,7 +79,7 @@ TEST_F(WaitOpsTest, ATimerWaitAlreadyDueEndsOnItsFirstRunningFrame) {
         SCOPED_TRACE(wait);
         Restart();
         StartScript(std::string("calld OpResetTimer\n") + wait, waitOp);
-        Os().AdvanceClock(50);
+        Os().Clock().AdvanceClock(50);
         Frame();  // phase 0
         Frame();  // phase 1
         EXPECT_FALSE(Waiting());
@@ -90,10 +92,10 @@ TEST_F(WaitOpsTest, ATimerWaitAlreadyDueEndsOnItsFirstRunningFrame) {
 TEST_F(WaitOpsTest, TheTimedWaitSleepsAMillisecondAFrameUntilItsTime) {
     StartScript("calld OpResetTimer\ncall OpTimedWait 20, 1", kTimedWait);
     const std::uint32_t base = kv::ScriptTimerBase();
-    const std::uint64_t sleeps = Os().SleepCalls();
+    const std::uint64_t sleeps = Os().Clock().SleepCalls();
     const int frames = FramesWhileWaiting(0);
     EXPECT_EQ(frames, 22);  // phase 0, 20 frames of sleeping, the one that finds the time come
-    EXPECT_EQ(Os().SleepCalls() - sleeps, 20u);
+    EXPECT_EQ(Os().Clock().SleepCalls() - sleeps, 20u);
     EXPECT_EQ(Now() - base, 20u);
     EXPECT_EQ(Result(), 0);
 }
@@ -111,17 +113,17 @@ TEST_F(WaitOpsTest, AClickWaitWithoutTimeOutsideAutoModeEndsOnlyOnADecideRelease
         Restart();
         StartScript("call OpWaitClick 0", kWaitClick);
         Frame();
-        Os().AdvanceClock(600000);
+        Os().Clock().AdvanceClock(600000);
         // Neither the right button, the middle one nor Space decides.
         TapButton(1);
         TapButton(2);
         TapKey(key::Space);
-        if (c.isKey) Os().QueueKey(static_cast<std::uint8_t>(c.code), true);
-        else Os().QueueMouseButton(c.code, true);
+        if (c.isKey) Os().Events().QueueKey(static_cast<std::uint8_t>(c.code), true);
+        else Os().Events().QueueMouseButton(c.code, true);
         Frame();
         EXPECT_TRUE(Waiting());  // a press is not yet a decision
-        if (c.isKey) Os().QueueKey(static_cast<std::uint8_t>(c.code), false);
-        else Os().QueueMouseButton(c.code, false);
+        if (c.isKey) Os().Events().QueueKey(static_cast<std::uint8_t>(c.code), false);
+        else Os().Events().QueueMouseButton(c.code, false);
         Frame();
         EXPECT_FALSE(Waiting());
         EXPECT_EQ(Result(), 1);
@@ -133,12 +135,12 @@ TEST_F(WaitOpsTest, AButtonHeldWhenTheClickWaitStartsCountsOnlyWhenReleased) {
         SCOPED_TRACE(isKey ? "Return" : "left button");
         Restart();
         StartScript("call OpWaitClick 0", kWaitClick);
-        if (isKey) Os().QueueKey(key::Return, true);
-        else Os().QueueMouseButton(0, true);
+        if (isKey) Os().Events().QueueKey(key::Return, true);
+        else Os().Events().QueueMouseButton(0, true);
         Frames(5);  // held through the start and on
         EXPECT_TRUE(Waiting());
-        if (isKey) Os().QueueKey(key::Return, false);
-        else Os().QueueMouseButton(0, false);
+        if (isKey) Os().Events().QueueKey(key::Return, false);
+        else Os().Events().QueueMouseButton(0, false);
         Frame();
         EXPECT_FALSE(Waiting());
         EXPECT_EQ(Result(), 1);
@@ -154,10 +156,10 @@ TEST_F(WaitOpsTest, AClickMadeBeforeTheWaitDoesNotEndIt) {
     Frames(2);
     ASSERT_NE(kv::g_input, nullptr);
     kv::g_gameState.skipMode = 1;
-    Os().QueueMouseButton(0, true);
+    Os().Events().QueueMouseButton(0, true);
     Frame();
     ASSERT_EQ(kv::g_gameState.skipMode, 0);
-    Os().QueueMouseButton(0, false);
+    Os().Events().QueueMouseButton(0, false);
     Frame();
     ASSERT_FALSE(Waiting());
     Frames(6);
@@ -212,7 +214,7 @@ TEST_F(WaitOpsTest, CtrlAndSkipModeCutWaitsShortOnlyWhereTheyMay) {
             Restart();
             StartScript(c.lines, c.waitOp);
             const std::uint32_t start = Now();
-            if (ctrl) Os().QueueKey(key::LeftControl, true);
+            if (ctrl) Os().Events().QueueKey(key::LeftControl, true);
             else kv::g_gameState.skipMode = 1;
             // The timed wait sleeps by itself; the others are given 1 ms a frame.
             FramesWhileWaiting(c.waitOp == kTimedWait ? 0 : 1);
@@ -239,7 +241,7 @@ TEST_F(WaitOpsTest, DeadlinesHoldAcrossTheWrapOfTheTick) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.lines);
         Restart();
-        platform::HeadlessOptions options = DefaultOptions();
+        backend::HeadlessOptions options = DefaultOptions();
         options.startTick = 0xFFFFFFFFu - 100;  // the deadline lies past the wrap
         Reinstall(options);
         StartScript(c.lines, c.waitOp);

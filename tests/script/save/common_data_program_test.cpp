@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "backend/clock_service.h"
+#include "backend/dialog_service.h"
+#include "backend/event_queue.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "script/vm/vm_state.h"
@@ -17,7 +20,7 @@
 
 namespace {
 
-using platform::MessageBoxAnswer;
+using backend::MessageBoxAnswer;
 
 const std::string kExitQuestion = "Exit game|Are you sure you want to exit this game?";
 
@@ -31,12 +34,13 @@ public:
     // Runs the program until the exit question, answered Yes; atRun sees the running game.
     int Run(const std::function<void()>& atRun) {
         Reinstall(DefaultOptions());
-        Os().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
-        Os().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
-        Os().SetSleepHook([atRun](platform::HeadlessPlatform& os) {
-            if (os.SleepCalls() == 3) {
+        Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
+        Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
+        Os().Clock().SetSleepHook([atRun, this] {
+            backend::HeadlessHub& os = Os();
+            if (os.Clock().SleepCalls() == 3) {
                 if (atRun && kv::g_vm) atRun();
-                os.RequestClose();
+                os.Events().RequestClose();
             }
         });
         return kv::WinMain();
@@ -75,7 +79,7 @@ TEST_F(CommonDataProgramTest, AnotherVersionOrAnUnreadableFileEndsTheGameAndKeep
 
     WriteFile("kvrebody.INF", "SAVEDATAVERSTR:\"2.0\"");
     Reinstall(DefaultOptions());
-    Os().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
+    Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
     EXPECT_EQ(kv::WinMain(), 1);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"error|This game loaded an irregular save data. This game is terminated."});
     EXPECT_EQ(ReadSave(), saved);
@@ -85,7 +89,7 @@ TEST_F(CommonDataProgramTest, AnotherVersionOrAnUnreadableFileEndsTheGameAndKeep
     std::filesystem::create_directories(std::filesystem::path(folder_) / "sav" / "SAVE__.KVR");
     Reinstall(DefaultOptions());
     EXPECT_EQ(kv::WinMain(), 1);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(CommonDataProgramTest, AFailedSaveAtTheEndIsReported) {

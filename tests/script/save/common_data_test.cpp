@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime_random.h"
+#include "backend/dialog_service.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
+#include "base/runtime_random.h"
 #include "script/save/common_data.h"
 #include "script/vm/vm_state.h"
 #include "tests/pack/file_size_limit.h"
@@ -31,7 +34,7 @@ class CommonDataTest : public kvtest::HeadlessGameTest {
 public:
     void SetUp() override {
         HeadlessGameTest::SetUp();
-        platform::SeedRandom(1);
+        kv::SeedRandom(1);
         vm_ = MakeVm(3, 4);
     }
     void TearDown() override {
@@ -44,7 +47,7 @@ public:
                                                        std::to_string(flags) + "\n");
         auto vm = std::make_unique<kv::VmState>();
         EXPECT_TRUE(vm->LoadVariableImage(image.data(), image.size()));
-        vm->SetSaveFolder(kv::String((platform::Get().ModuleFolder() + "sav\\").c_str()));
+        vm->SetSaveFolder(kv::String((backend::Get().Files().ModuleFolder() + "sav\\").c_str()));
         return vm;
     }
 
@@ -86,7 +89,7 @@ public:
 
 TEST_F(CommonDataTest, WritesMaskedValuesAndReadsThemBack) {
     SetValues(*vm_, {5, -1, 0x12345678}, {0, 1, 5, 255});
-    ASSERT_TRUE(vm_->SaveCommonData(""));  // creates the save folder
+    ASSERT_TRUE(SaveCommonData(*vm_, ""));  // creates the save folder
     const Bytes file = ReadSave();
     ASSERT_EQ(file.size(), 16u + 8 * 3 + 2 * 4);
     EXPECT_EQ(std::string(file.begin(), file.begin() + 16), std::string("DEFAULTVERSION\0\0", 16));
@@ -102,33 +105,33 @@ TEST_F(CommonDataTest, WritesMaskedValuesAndReadsThemBack) {
 
     auto next = MakeVm(3, 4);
     SetValues(*next, {9, 9, 9}, {9, 9, 9, 9});
-    ASSERT_TRUE(next->LoadCommonData(""));
+    ASSERT_TRUE(LoadCommonData(*next, ""));
     EXPECT_EQ(Ints(*next), (std::vector<std::int32_t>{5, -1, 0x12345678}));
     EXPECT_EQ(Flags(*next), (std::vector<std::uint8_t>{0, 1, 1, 1}));
 
     // New masks on every write, the same values after every load.
-    ASSERT_TRUE(vm_->SaveCommonData(""));
+    ASSERT_TRUE(SaveCommonData(*vm_, ""));
     EXPECT_NE(ReadSave(), file);
     SetValues(*next, {0, 0, 0}, {0, 0, 0, 0});
-    ASSERT_TRUE(next->LoadCommonData(""));
+    ASSERT_TRUE(LoadCommonData(*next, ""));
     EXPECT_EQ(Ints(*next), (std::vector<std::int32_t>{5, -1, 0x12345678}));
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(CommonDataTest, UnmaskedFlagsOtherThanOneLoadAsZeroAndExtraBytesAreIgnored) {
     Bytes file = PlainFile("DEFAULTVERSION", {1, 2, 3}, {2, 1, 0, 0xFF});
     file.push_back(0xEE);
     WriteSave(file);
-    ASSERT_TRUE(vm_->LoadCommonData(""));
+    ASSERT_TRUE(LoadCommonData(*vm_, ""));
     EXPECT_EQ(Ints(*vm_), (std::vector<std::int32_t>{1, 2, 3}));
     EXPECT_EQ(Flags(*vm_), (std::vector<std::uint8_t>{0, 1, 0, 0}));
 }
 
 TEST_F(CommonDataTest, EmptyBanksGiveTheVersionFieldAlone) {
     auto empty = MakeVm(0, 0);
-    ASSERT_TRUE(empty->SaveCommonData("v1"));
+    ASSERT_TRUE(SaveCommonData(*empty, "v1"));
     EXPECT_EQ(ReadSave(), (Bytes{'v', '1', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_TRUE(empty->LoadCommonData("v1"));
+    EXPECT_TRUE(LoadCommonData(*empty, "v1"));
 }
 
 TEST_F(CommonDataTest, TheVersionFieldAndItsCheck) {
@@ -141,26 +144,26 @@ TEST_F(CommonDataTest, TheVersionFieldAndItsCheck) {
     EXPECT_EQ(field("0123456789ABCDEFGH"), std::string("0123456789ABCDE\0", 16));
 
     SetValues(*vm_, {1, 2, 3}, {1, 0, 1, 0});
-    ASSERT_TRUE(vm_->SaveCommonData("0123456789ABCDE-one"));
+    ASSERT_TRUE(SaveCommonData(*vm_, "0123456789ABCDE-one"));
     auto next = MakeVm(3, 4);
-    ASSERT_TRUE(next->LoadCommonData("0123456789ABCDE-two"));  // equal in the first 15 bytes
+    ASSERT_TRUE(LoadCommonData(*next, "0123456789ABCDE-two"));  // equal in the first 15 bytes
     EXPECT_EQ(Ints(*next), (std::vector<std::int32_t>{1, 2, 3}));
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 
     auto other = MakeVm(3, 4);
     SetValues(*other, {7, 7, 7}, {});
-    EXPECT_FALSE(other->LoadCommonData("0123456789ABCDX"));
-    EXPECT_FALSE(other->LoadCommonData(""));
+    EXPECT_FALSE(LoadCommonData(*other, "0123456789ABCDX"));
+    EXPECT_FALSE(LoadCommonData(*other, ""));
     EXPECT_EQ(Ints(*other), (std::vector<std::int32_t>{7, 7, 7}));
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kIrregular, kIrregular}));
 }
 
 TEST_F(CommonDataTest, NoFileIsTheFirstRun) {
     SetValues(*vm_, {4, 5, 6}, {1, 1, 1, 1});
-    EXPECT_TRUE(vm_->LoadCommonData(""));
+    EXPECT_TRUE(LoadCommonData(*vm_, ""));
     EXPECT_EQ(Ints(*vm_), (std::vector<std::int32_t>{4, 5, 6}));
     EXPECT_EQ(Flags(*vm_), (std::vector<std::uint8_t>{1, 1, 1, 1}));
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(CommonDataTest, AFileThatCannotBeReadWholeChangesNothing) {
@@ -175,42 +178,42 @@ TEST_F(CommonDataTest, AFileThatCannotBeReadWholeChangesNothing) {
         SCOPED_TRACE(c.what);
         WriteSave(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(c.keep)));
         SetValues(*vm_, {7, 8, 9}, {0, 0, 0, 0});
-        EXPECT_FALSE(vm_->LoadCommonData(""));
+        EXPECT_FALSE(LoadCommonData(*vm_, ""));
         EXPECT_EQ(Ints(*vm_), (std::vector<std::int32_t>{7, 8, 9}));
         EXPECT_EQ(Flags(*vm_), (std::vector<std::uint8_t>{0, 0, 0, 0}));
     }
     // Something that is there but is no file is not a first run either.
     RemoveFile("sav/SAVE__.KVR");
     std::filesystem::create_directories(std::filesystem::path(folder_) / "sav" / "SAVE__.KVR");
-    EXPECT_FALSE(vm_->LoadCommonData(""));
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_FALSE(LoadCommonData(*vm_, ""));
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(CommonDataTest, AWriteThatFailsHalfWayLeavesTheOldFileIntact) {
     SetValues(*vm_, {1, 2, 3}, {1, 0, 0, 1});
-    ASSERT_TRUE(vm_->SaveCommonData(""));
+    ASSERT_TRUE(SaveCommonData(*vm_, ""));
     const Bytes old = ReadSave();
 
     SetValues(*vm_, {100, 200, 300}, {0, 1, 1, 0});
     {
         kvtest::FileSizeLimit diskFull(30);
         ASSERT_TRUE(diskFull.Active());
-        EXPECT_FALSE(vm_->SaveCommonData(""));
+        EXPECT_FALSE(SaveCommonData(*vm_, ""));
     }
     EXPECT_EQ(ReadSave(), old);
     EXPECT_FALSE(FileExistsNative("sav/SAVE__.KVR.tmp"));
 
-    ASSERT_TRUE(vm_->SaveCommonData(""));
+    ASSERT_TRUE(SaveCommonData(*vm_, ""));
     auto next = MakeVm(3, 4);
-    ASSERT_TRUE(next->LoadCommonData(""));
+    ASSERT_TRUE(LoadCommonData(*next, ""));
     EXPECT_EQ(Ints(*next), (std::vector<std::int32_t>{100, 200, 300}));
 }
 
 TEST_F(CommonDataTest, OnlyOneFolderLevelIsCreated) {
-    vm_->SetSaveFolder(kv::String((platform::Get().ModuleFolder() + "a\\b\\").c_str()));
-    EXPECT_FALSE(vm_->SaveCommonData(""));
+    vm_->SetSaveFolder(kv::String((backend::Get().Files().ModuleFolder() + "a\\b\\").c_str()));
+    EXPECT_FALSE(SaveCommonData(*vm_, ""));
     std::filesystem::create_directories(std::filesystem::path(folder_) / "a");
-    EXPECT_TRUE(vm_->SaveCommonData(""));
+    EXPECT_TRUE(SaveCommonData(*vm_, ""));
     EXPECT_TRUE(FileExistsNative("a/b/SAVE__.KVR"));
 }
 

@@ -66,12 +66,12 @@ bint[2] = 7
         }
         std::string last;
         for (int i = 0; i < bursts; ++i) {
-            headless_->ClearMessageBoxes();
+            headless_->Dialogs().ClearMessageBoxes();
             const std::int32_t fusedResult = vm_->RunBounded(100'000);
-            const std::size_t fusedBoxes = headless_->MessageBoxes().size();
-            headless_->ClearMessageBoxes();
+            const std::size_t fusedBoxes = headless_->Dialogs().MessageBoxes().size();
+            headless_->Dialogs().ClearMessageBoxes();
             const std::int32_t plainResult = plain_->RunBounded(100'000);
-            const std::size_t plainBoxes = headless_->MessageBoxes().size();
+            const std::size_t plainBoxes = headless_->Dialogs().MessageBoxes().size();
             if (fusedResult == kStepsSpent || plainResult == kStepsSpent) {
                 // A fused sequence is one step: the two stop at different places.
                 return "endless";
@@ -271,7 +271,7 @@ bint[2] = 50
     EXPECT_EQ(*vm_->AInt(3), 53);
 
     LoadBoth("aint 1\n");
-    headless_->ClearMessageBoxes();
+    headless_->Dialogs().ClearMessageBoxes();
     vm_->SetPc(0);
     EXPECT_EQ(vm_->Run(), kEnd);
     EXPECT_EQ(AccessViolations(), 3);

@@ -4,6 +4,7 @@
 #include <climits>
 #include <string>
 
+#include "backend/dialog_service.h"
 #include "script/vm/snx_error.h"
 #include "tests/script/vm/vm_fixture.h"
 
@@ -533,12 +534,12 @@ end
 TEST_F(InterpreterTest, ShowSnxErrorShowsTheCodeInDecimal) {
     ShowSnxError(-24);
     ShowSnxError(-1);
-    const auto& boxes = headless_->MessageBoxes();
+    const auto& boxes = headless_->Dialogs().MessageBoxes();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "Error code is -24");
     EXPECT_EQ(boxes[0].caption, "SNXError");
     EXPECT_EQ(boxes[0].owner, 0u);
-    EXPECT_EQ(boxes[0].buttons, platform::MessageBoxButtons::Ok);
+    EXPECT_EQ(boxes[0].buttons, backend::MessageBoxButtons::Ok);
     EXPECT_EQ(boxes[1].text, "Error code is -1");
 }
 

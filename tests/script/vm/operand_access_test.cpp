@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/dialog_service.h"
 #include "app/globals/globals.h"
 #include "script/vm/operand_access.h"
 #include "script/vm/vm_state.h"
@@ -90,7 +91,7 @@ TEST_F(OperandAccessTest, CodesAreReplacedByTheVariables) {
     EXPECT_EQ(Expand(std::string("\x01\x02\x03\x82\xA0", 5), 64), std::string("\x01\x02\x03\x82\xA0", 5));
     EXPECT_EQ(Expand("", 1, &ok), "");
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(OperandAccessTest, TheResultAlwaysStaysInsideTheBuffer) {
@@ -152,7 +153,7 @@ TEST_F(OperandAccessTest, MalformedAndSelfReferringTextsEnd) {
     SetAString(3, wide);
     EXPECT_EQ(Expand(AStr(3) + "end", 64, &ok), "end");
     EXPECT_TRUE(ok);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(OperandAccessTest, FetchTakesLiteralsAndStringVariablesOnly) {
@@ -178,7 +179,7 @@ end
     EXPECT_STREQ(out, "");  // never set
     ASSERT_TRUE(kv::FetchStringOperand(VmValue{vm_type::kBStringRef, 0}, out, sizeof out));
     EXPECT_STREQ(out, "from B");
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 
     // Another type of value: false, and the buffer is left as it was.
     std::memcpy(out, "unchanged", 10);

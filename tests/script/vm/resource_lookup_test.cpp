@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "backend/dialog_service.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
+#include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "base/app_env.h"
@@ -65,7 +69,7 @@ public:
         HeadlessGameTest::TearDown();
     }
 
-    std::string Engine(const std::string& name) { return platform::Get().ModuleFolder() + name; }
+    std::string Engine(const std::string& name) { return backend::Get().Files().ModuleFolder() + name; }
 
     // A pack of the given files (name with extension, bytes), the way the packing tool makes it.
     void MakePack(const std::string& base, const std::vector<std::pair<std::string, std::string>>& files) {
@@ -133,7 +137,7 @@ TEST_F(ResourceLookupTest, ScriptsAreLooseThenPackedThenInTheSubfolder) {
     EXPECT_FALSE(kv::LoadScriptFile("MISSING"));
     EXPECT_EQ(ScriptName(), "OTHER");
     EXPECT_EQ(Instructions(), 4);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 
     // Without a valid main pack the subfolder is searched, and a miss there is reported.
     delete kv::g_mainPack;
@@ -161,7 +165,7 @@ TEST_F(ResourceLookupTest, AFailedScriptLoadChangesNothing) {
     UseMainPack("P");
     EXPECT_FALSE(kv::LoadScriptFile("EMPTY3"));
     EXPECT_EQ(ScriptName(), "BEFORE");
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
 TEST_F(ResourceLookupTest, NamesMatchWhateverTheirCaseOnDisk) {
@@ -194,7 +198,7 @@ TEST_F(ResourceLookupTest, TheVariableImageIsLooseThenPackedThenInTheSubfolder) 
     MakePack("EMPTYPACK", {{"INIT.SNX", Text(Script(1))}});
     UseMainPack("EMPTYPACK");
     EXPECT_FALSE(kv::LoadNecemem());
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 
     delete kv::g_mainPack;
     kv::g_mainPack = nullptr;
@@ -264,7 +268,7 @@ TEST_F(ResourceLookupTest, PicturesAreLooseThenInEitherPackThenInTheSubfolder) {
     // A pack's data file is closed again after each try.
     EXPECT_EQ(kv::g_mainPack->Data(), nullptr);
     EXPECT_EQ(kv::g_secondPack->Data(), nullptr);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 
     // Without a valid main pack neither pack is tried.
     UseMainPack("nopack");
@@ -313,7 +317,7 @@ TEST_F(ResourceLookupTest, SoundsAreLooseThenInTheChannelPackThenInTheSubfolder)
     EXPECT_EQ(seen[0].bytes, "packed ogg");
     EXPECT_EQ(seen[1].bytes, "packed wav");
     EXPECT_EQ(seen[1].kind, kv::pack_kind::kWav);
-    EXPECT_TRUE(Os().MessageBoxes().empty());
+    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 
     RemoveFile("snd/SE.OGG");
     EXPECT_FALSE(kv::LoadSound("SE", noPack, Recorder(seen)));
@@ -336,7 +340,7 @@ TEST_F(ResourceLookupTest, StreamsGetTheirSourceInsteadOfTheBytes) {
     EXPECT_EQ(seen[0].path, Engine("BGM.OGG"));
 
     // A packed WAV: the data file open at the entry, for the stream to take.
-    std::unique_ptr<platform::FileHandle> kept;
+    std::unique_ptr<backend::FileHandle> kept;
     std::string firstBytes;
     ASSERT_TRUE(kv::LoadSound("V2", stream, [&](FoundResource& found) {
         EXPECT_EQ(found.pack, &packs[0]);
@@ -369,11 +373,11 @@ TEST_F(ResourceLookupTest, TheCaptionShowsTheScriptLine) {
     ASSERT_TRUE(kv::CreateGameWindow());
     kv::g_vm->SetScriptName("INIT");
     kv::SetScriptLineCaption(12);
-    EXPECT_EQ(Os().GetWindowCaption(kv::g_mainWindow->Handle()), "ZE-RoreroRerodi ver1.0INIT.SNX=Line : 12");
+    EXPECT_EQ(Os().Windows().GetWindowCaption(kv::g_mainWindow->Handle()), "ZE-RoreroRerodi ver1.0INIT.SNX=Line : 12");
     std::memcpy(kv::g_gameState.secondCaption, " [test] ", 9);
     kv::g_vm->SetScriptName("SUB");
     kv::SetScriptLineCaption(-3);
-    EXPECT_EQ(Os().GetWindowCaption(kv::g_mainWindow->Handle()), "ZE-RoreroRerodi ver1.0 [test] SUB.SNX=Line : -3");
+    EXPECT_EQ(Os().Windows().GetWindowCaption(kv::g_mainWindow->Handle()), "ZE-RoreroRerodi ver1.0 [test] SUB.SNX=Line : -3");
 }
 
 }  // namespace

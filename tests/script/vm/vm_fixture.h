@@ -1,5 +1,5 @@
 #pragma once
-// A VmState on the headless backend, with helpers to load banks and code written as assembler
+// A VmState on the headless hub, with helpers to load banks and code written as assembler
 // source and to read the message boxes the run showed.
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/headless/headless_platform.h"
+#include "backend/headless/headless_hub.h"
 #include "script/vm/vm_state.h"
 #include "tests/support/assembled_image.h"
 
@@ -23,11 +23,11 @@ using kvtest::AssembledVariables;
 class VmTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::HeadlessOptions options;
+        backend::HeadlessOptions options;
         options.gameFolder = "/tmp";
-        auto backend = std::make_unique<platform::HeadlessPlatform>(options);
-        headless_ = backend.get();
-        platform::Install(std::move(backend));
+        auto hub = std::make_unique<backend::HeadlessHub>(options);
+        headless_ = hub.get();
+        backend::Install(std::move(hub));
         vm_ = std::make_unique<VmState>();
         LoadVars(R"(
 aint 4
@@ -50,7 +50,7 @@ bstr[2] = "third"
 
     void TearDown() override {
         vm_.reset();
-        platform::Uninstall();
+        backend::Uninstall();
     }
 
     // Replaces the banks with those of the declarations.
@@ -76,7 +76,7 @@ bstr[2] = "third"
 
     std::vector<std::string> BoxTexts() const {
         std::vector<std::string> texts;
-        for (const platform::ShownMessageBox& box : headless_->MessageBoxes()) {
+        for (const backend::ShownMessageBox& box : headless_->Dialogs().MessageBoxes()) {
             texts.push_back(box.text);
         }
         return texts;
@@ -84,7 +84,7 @@ bstr[2] = "third"
 
     int AccessViolations() const {
         int n = 0;
-        for (const platform::ShownMessageBox& box : headless_->MessageBoxes()) {
+        for (const backend::ShownMessageBox& box : headless_->Dialogs().MessageBoxes()) {
             if (box.text == "Access violation in Scripts" && box.caption == "error" && box.owner == 0) {
                 ++n;
             }
@@ -100,7 +100,7 @@ bstr[2] = "third"
         return std::string(reinterpret_cast<const char*>(s->Bytes()), s->Length());
     }
 
-    platform::HeadlessPlatform* headless_ = nullptr;
+    backend::HeadlessHub* headless_ = nullptr;
     std::unique_ptr<VmState> vm_;
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "backend/file_service.h"
 #include "tests/script/vm/vm_fixture.h"
 #include "tests/support/snx_image_builder.h"
 
@@ -14,7 +15,7 @@ using kvtest::SnxImageBuilder;
 using kvtest::VariableImageBuilder;
 
 // A file that hands out its bytes, optionally fewer than it claims to hold.
-class MemoryFile : public platform::FileHandle {
+class MemoryFile : public backend::FileHandle {
 public:
     explicit MemoryFile(std::vector<std::uint8_t> bytes, std::size_t chunk = SIZE_MAX)
         : bytes_(std::move(bytes)), chunk_(chunk) {}

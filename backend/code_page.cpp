@@ -1,0 +1,76 @@
+#include "backend/code_page.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+
+namespace backend {
+
+namespace {
+
+bool Convert(const char* to, const char* from, std::string_view text, std::string& out) {
+    out.clear();
+    if (text.empty()) return true;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    std::string input(text);
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    bool ok = true;
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* o = buffer;
+        std::size_t outLeft = sizeof buffer;
+        std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(o - buffer));
+        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            ok = false;
+            break;
+        }
+    }
+    iconv_close(cd);
+    return ok;
+}
+
+}  // namespace
+
+const char* IconvName(CodePage page) { return page == CodePage::Gbk ? "GBK" : "CP932"; }
+
+bool IsLeadPair(CodePage page, const unsigned char* p, std::size_t available) {
+    if (available < 2) return false;
+    const unsigned char lead = p[0];
+    const unsigned char trail = p[1];
+    if (page == CodePage::Gbk) {
+        return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+    }
+    const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    const bool isTrail = (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC);
+    return isLead && isTrail;
+}
+
+bool ToUtf8(CodePage page, std::string_view text, std::string& out) {
+    return Convert("UTF-8", IconvName(page), text, out);
+}
+
+bool FromUtf8(CodePage page, std::string_view text, std::string& out) {
+    return Convert(IconvName(page), "UTF-8", text, out);
+}
+
+std::string ToUtf8Lossy(CodePage page, std::string_view text) {
+    std::string out;
+    if (ToUtf8(page, text, out)) return out;
+    out.clear();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = IsLeadPair(page, bytes + i, text.size() - i) ? 2 : 1;
+        std::string piece;
+        if (ToUtf8(page, text.substr(i, n), piece))
+            out += piece;
+        else
+            out += '?';
+        i += n;
+    }
+    return out;
+}
+
+}  // namespace backend

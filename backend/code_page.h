@@ -1,0 +1,28 @@
+#pragma once
+// The text code pages the games are written in, with their real byte rules, and conversions
+// to and from UTF-8 (what the file system and the display libraries take).
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace backend {
+
+enum class CodePage : std::uint8_t { ShiftJis, Gbk };
+
+// The iconv name ("CP932", "GBK").
+const char* IconvName(CodePage page);
+
+// True when p[0] and p[1] form a double-byte character of the code page: Shift-JIS leads
+// 0x81-0x9F and 0xE0-0xFC with trails 0x40-0x7E and 0x80-0xFC; GBK leads 0x81-0xFE with trails
+// 0x40-0x7E and 0x80-0xFE.
+bool IsLeadPair(CodePage page, const unsigned char* p, std::size_t available);
+
+// False when the text holds bytes that do not convert; out is then unspecified.
+bool ToUtf8(CodePage page, std::string_view text, std::string& out);
+bool FromUtf8(CodePage page, std::string_view text, std::string& out);
+// For messages: converts what it can and replaces what it cannot with '?'.
+std::string ToUtf8Lossy(CodePage page, std::string_view text);
+
+}  // namespace backend

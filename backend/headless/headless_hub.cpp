@@ -1,0 +1,35 @@
+#include "backend/headless/headless_hub.h"
+
+#include "backend/posix/posix_file_service.h"
+
+namespace backend {
+
+namespace {
+
+Services BuildServices(const HeadlessOptions& options) {
+    Services services;
+    services.files = std::make_unique<PosixFileService>(
+        options.codePage, ProgramLocation{options.gameFolder, options.moduleFileName}, options.lockName);
+    services.clock = std::make_unique<HeadlessClock>(options.startTick, options.sleepLimit);
+    auto events = std::make_unique<HeadlessEvents>();
+    auto windows = std::make_unique<HeadlessWindows>(
+        *events, HeadlessDisplay{options.desktopWidth, options.desktopHeight, options.desktopBitsPerPixel,
+                                 options.failWindowCreation});
+    events->Attach(*windows);
+    services.events = std::move(events);
+    services.windows = std::move(windows);
+    services.dialogs = std::make_unique<HeadlessDialogs>();
+    return services;
+}
+
+}  // namespace
+
+// The services are the headless ones BuildServices made.
+HeadlessHub::HeadlessHub(const HeadlessOptions& options)
+    : Hub(BuildServices(options)),
+      clock_(static_cast<HeadlessClock*>(Installed().clock.get())),
+      events_(static_cast<HeadlessEvents*>(Installed().events.get())),
+      windows_(static_cast<HeadlessWindows*>(Installed().windows.get())),
+      dialogs_(static_cast<HeadlessDialogs*>(Installed().dialogs.get())) {}
+
+}  // namespace backend

@@ -1,0 +1,49 @@
+#pragma once
+// The backend the tests run the real engine on: no display, a virtual clock, scripted events
+// and input, queued message-box answers with a log of every box shown, and captured frames.
+// Each service carries its own test controls; HeadlessHub hands out the headless types.
+
+#include <cstdint>
+#include <string>
+
+#include "backend/code_page.h"
+#include "backend/headless/headless_clock.h"
+#include "backend/headless/headless_dialogs.h"
+#include "backend/headless/headless_events.h"
+#include "backend/headless/headless_windows.h"
+#include "backend/hub.h"
+
+namespace backend {
+
+struct HeadlessOptions {
+    std::string gameFolder;                   // native path of the folder the program "lies in"
+    std::string moduleFileName = "kvrebody";  // the program's file name
+    std::string lockName;                     // lock name suffix, so that tests can run in parallel
+    CodePage codePage = CodePage::ShiftJis;
+    std::int32_t desktopWidth = 1024;
+    std::int32_t desktopHeight = 768;
+    std::int32_t desktopBitsPerPixel = 32;
+    std::uint32_t startTick = 0;  // the virtual millisecond clock's first value
+    bool failWindowCreation = false;
+    // A loop that sleeps this often without ending is stopped as if terminated (a test that
+    // forgot to end the game must not hang); 0 disables the guard.
+    std::uint64_t sleepLimit = 200000;
+};
+
+class HeadlessHub final : public Hub {
+public:
+    explicit HeadlessHub(const HeadlessOptions& options);
+
+    HeadlessClock& Clock() const { return *clock_; }
+    HeadlessEvents& Events() const { return *events_; }
+    HeadlessWindows& Windows() const { return *windows_; }
+    HeadlessDialogs& Dialogs() const { return *dialogs_; }
+
+private:
+    HeadlessClock* clock_;
+    HeadlessEvents* events_;
+    HeadlessWindows* windows_;
+    HeadlessDialogs* dialogs_;
+};
+
+}  // namespace backend

@@ -1,0 +1,43 @@
+#include "backend/sdl/sdl_hub.h"
+
+#include <SDL.h>
+
+#include <csignal>
+#include <cstring>
+
+#include "backend/posix/posix_file_service.h"
+#include "backend/posix/system_clock.h"
+#include "backend/sdl/sdl_dialogs.h"
+#include "backend/sdl/sdl_events.h"
+#include "backend/sdl/sdl_windows.h"
+
+namespace backend {
+
+namespace {
+
+void OnTerminationSignal(int) { RequestTermination(); }
+
+}  // namespace
+
+std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = &OnTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+
+    Services services;
+    services.files = std::make_unique<PosixFileService>(page, RunningProgramLocation());
+    services.clock = std::make_unique<SystemClock>();
+    auto events = std::make_unique<SdlEvents>();
+    auto windows = std::make_unique<SdlWindows>(*events, page);
+    events->Attach(*windows);
+    services.dialogs = std::make_unique<SdlDialogs>(*windows, page);
+    services.events = std::move(events);
+    services.windows = std::move(windows);
+    return std::make_unique<Hub>(std::move(services));
+}
+
+}  // namespace backend

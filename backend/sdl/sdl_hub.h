@@ -1,0 +1,15 @@
+#pragma once
+// The backend of the real programs (only they link it).
+
+#include <memory>
+
+#include "backend/code_page.h"
+#include "backend/hub.h"
+
+namespace backend {
+
+// SDL2 for windows, events and message boxes; POSIX files; the system clock. Ctrl+C and kill
+// end the game as the script's quit operation does, without the exit question.
+std::unique_ptr<Hub> CreateNativeHub(CodePage page);
+
+}  // namespace backend

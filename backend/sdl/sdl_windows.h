@@ -1,0 +1,63 @@
+#pragma once
+// Windows on SDL2: a real window with a renderer and a streaming texture beside each record.
+// The video subsystem starts with the first window, so a program that never opens one runs
+// without a display.
+
+#include <SDL.h>
+
+#include <map>
+
+#include "backend/code_page.h"
+#include "backend/window_table.h"
+
+namespace backend {
+
+class SdlWindows final : public WindowTable {
+public:
+    SdlWindows(EventQueue& events, CodePage page);
+    ~SdlWindows() override;
+
+    void ShowWindow(WindowId window) override;
+    void SetForegroundWindow(WindowId window) override;
+    Rect DesktopRect() override;
+    std::int32_t DesktopBitsPerPixel() override;
+    void Present(WindowId window, const PixelView& pixels, Rect area) override;
+    std::int32_t DefaultWindowProc(WindowId window, const WindowMessage& message) override;
+
+    // ---- for the event pump and the message boxes ----
+    bool VideoReady() const { return videoReady_; }
+    bool VideoFailed() const { return videoFailed_; }
+    // Drivers without focus events (offscreen, dummy): a shown window is the active one, and
+    // no box can be shown to anybody.
+    bool FocusFollowsShow() const { return focusFollowsShow_; }
+    WindowId FindId(Uint32 sdlWindowId) const;
+    SDL_Window* NativeWindowOf(WindowId window) const;
+    // The player moved the window: the record follows, so that the client origin stays true.
+    void NoteMoved(WindowId window, int clientX, int clientY);
+
+protected:
+    bool OnWindowCreated(WindowId id, WindowRecord& record) override;
+    void OnWindowDestroyed(WindowId id, WindowRecord& record) override;
+    void OnWindowChanged(WindowId id, WindowRecord& record, WindowChange change) override;
+
+private:
+    struct NativeWindow {
+        SDL_Window* window = nullptr;
+        SDL_Renderer* renderer = nullptr;
+        SDL_Texture* texture = nullptr;
+        int textureWidth = 0;
+        int textureHeight = 0;
+        bool fullScreen = false;
+    };
+
+    bool EnsureVideo();
+    void ShowTexture(NativeWindow& native);
+
+    CodePage page_;
+    bool videoReady_ = false;
+    bool videoFailed_ = false;
+    bool focusFollowsShow_ = false;
+    std::map<WindowId, NativeWindow> natives_;
+};
+
+}  // namespace backend

@@ -1,0 +1,202 @@
+#include "backend/window_table.h"
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+namespace backend {
+
+WindowTable::WindowTable(EventQueue& events) : events_(events) {}
+WindowTable::~WindowTable() = default;
+
+bool WindowTable::RegisterWindowClass(std::string_view className, WindowProc proc) {
+    if (!proc || className.empty()) return false;
+    return classes_.emplace(std::string(className), proc).second;
+}
+
+WindowId WindowTable::CreateWindow(std::string_view className, std::string_view caption, WindowStyle style,
+                                   Rect outer) {
+    if (classes_.find(std::string(className)) == classes_.end()) return 0;
+    const WindowId id = nextWindow_++;
+    WindowRecord record;
+    record.className = std::string(className);
+    record.caption = std::string(caption);
+    record.style = style;
+    record.outer = outer;
+    auto [it, inserted] = windows_.emplace(id, std::move(record));
+    if (!OnWindowCreated(id, it->second)) {
+        windows_.erase(it);
+        return 0;
+    }
+    return id;
+}
+
+bool WindowTable::DestroyWindow(WindowId window) {
+    if (!FindWindow(window)) return false;
+    DispatchMessage(WindowMessage{window, MessageKind::Destroy, 0, 0, 0});
+    // The destroy handler may have destroyed the window itself.
+    if (WindowRecord* record = FindWindow(window)) {
+        OnWindowDestroyed(window, *record);
+        windows_.erase(window);
+        std::lock_guard<std::mutex> lock(inputMutex_);
+        if (focus_ == window) focus_ = 0;
+    }
+    return true;
+}
+
+bool WindowTable::IsWindow(WindowId window) { return FindWindow(window) != nullptr; }
+
+WindowTable::WindowRecord* WindowTable::FindWindow(WindowId window) {
+    auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+void WindowTable::SetWindowUserData(WindowId window, void* data) {
+    if (WindowRecord* record = FindWindow(window)) record->userData = data;
+}
+
+void* WindowTable::GetWindowUserData(WindowId window) {
+    WindowRecord* record = FindWindow(window);
+    return record ? record->userData : nullptr;
+}
+
+void WindowTable::SetWindowStyle(WindowId window, WindowStyle style) {
+    if (WindowRecord* record = FindWindow(window)) {
+        record->style = style;
+        OnWindowChanged(window, *record, WindowChange::Style);
+    }
+}
+
+bool WindowTable::SetWindowPosition(WindowId window, ZOrder, Rect outer) {
+    WindowRecord* record = FindWindow(window);
+    if (!record) return false;
+    record->outer = outer;
+    OnWindowChanged(window, *record, WindowChange::Position);
+    return true;
+}
+
+Rect WindowTable::GetWindowRect(WindowId window) {
+    WindowRecord* record = FindWindow(window);
+    return record ? record->outer : Rect{};
+}
+
+void WindowTable::SetWindowCaption(WindowId window, std::string_view caption) {
+    if (WindowRecord* record = FindWindow(window)) {
+        record->caption = std::string(caption);
+        OnWindowChanged(window, *record, WindowChange::Caption);
+    }
+}
+
+std::string WindowTable::GetWindowCaption(WindowId window) {
+    WindowRecord* record = FindWindow(window);
+    return record ? record->caption : std::string();
+}
+
+Rect WindowTable::OuterRectForClient(WindowStyle style, std::int32_t clientWidth, std::int32_t clientHeight) {
+    if (style == WindowStyle::FullScreen) return Rect{0, 0, clientWidth, clientHeight};
+    return Rect{-kFrameBorder, -(kFrameBorder + kCaptionHeight), clientWidth + 2 * kFrameBorder,
+                clientHeight + 2 * kFrameBorder + kCaptionHeight};
+}
+
+Rect WindowTable::GetClientRect(WindowId window) {
+    WindowRecord* record = FindWindow(window);
+    if (!record) return Rect{};
+    if (record->style == WindowStyle::FullScreen) {
+        const Rect desktop = DesktopRect();
+        return Rect{0, 0, desktop.width, desktop.height};
+    }
+    const Rect frame = OuterRectForClient(WindowStyle::Framed, 0, 0);
+    return Rect{0, 0, record->outer.width - frame.width, record->outer.height - frame.height};
+}
+
+Rect WindowTable::ClientOrigin(WindowId window) {
+    WindowRecord* record = FindWindow(window);
+    if (!record) return Rect{};
+    if (record->style == WindowStyle::FullScreen) return Rect{};
+    const Rect frame = OuterRectForClient(WindowStyle::Framed, 0, 0);
+    return Rect{record->outer.x - frame.x, record->outer.y - frame.y, 0, 0};
+}
+
+std::int32_t WindowTable::DispatchMessage(const WindowMessage& message) {
+    if (message.kind == MessageKind::Quit) return 0;
+    WindowRecord* record = FindWindow(message.window);
+    if (!record) return 0;
+    auto it = classes_.find(record->className);
+    if (it == classes_.end()) return 0;
+    return it->second(message.window, message);
+}
+
+std::int32_t WindowTable::DefaultWindowProc(WindowId window, const WindowMessage& message) {
+    if (message.kind == MessageKind::Close) DestroyWindow(window);
+    return 0;
+}
+
+// ---- keyboard, mouse and focus ----
+
+bool WindowTable::HasInputFocus(WindowId window) {
+    if (window == 0 || !FindWindow(window)) return false;
+    std::lock_guard<std::mutex> lock(inputMutex_);
+    return window == focus_;
+}
+
+bool WindowTable::ReadKeyboard(WindowId window, std::uint8_t keys[256]) {
+    if (!HasInputFocus(window)) return false;
+    std::lock_guard<std::mutex> lock(inputMutex_);
+    std::copy(std::begin(keys_), std::end(keys_), keys);
+    return true;
+}
+
+bool WindowTable::ReadMouse(WindowId window, MouseSnapshot& mouse) {
+    if (!HasInputFocus(window)) return false;
+    std::lock_guard<std::mutex> lock(inputMutex_);
+    std::copy(std::begin(buttons_), std::end(buttons_), mouse.buttons);
+    mouse.wheel = wheel_;
+    wheel_ = 0;
+    return true;
+}
+
+void WindowTable::SetKeyState(std::uint8_t code, bool down) {
+    std::lock_guard<std::mutex> lock(inputMutex_);
+    keys_[code] = down ? 0x80 : 0;
+}
+
+void WindowTable::SetButtonState(int button, bool down) {
+    if (button < 0 || button >= 4) return;
+    std::lock_guard<std::mutex> lock(inputMutex_);
+    buttons_[button] = down ? 1 : 0;
+}
+
+void WindowTable::AddWheel(std::int32_t amount) {
+    std::lock_guard<std::mutex> lock(inputMutex_);
+    wheel_ += amount;
+}
+
+void WindowTable::ReleaseAllInputLocked() {
+    std::fill(std::begin(keys_), std::end(keys_), 0);
+    std::fill(std::begin(buttons_), std::end(buttons_), 0);
+    wheel_ = 0;
+}
+
+void WindowTable::PostActivation(WindowId window, bool active) {
+    {
+        std::lock_guard<std::mutex> lock(inputMutex_);
+        if (active) {
+            focus_ = window;
+        } else if (focus_ == window) {
+            // What was held when the player switched away is not held any more.
+            focus_ = 0;
+            ReleaseAllInputLocked();
+        }
+    }
+    events_.PostMessage(WindowMessage{window, MessageKind::ActivateApp, 0, 0, active ? 1u : 0u});
+}
+
+void WindowTable::HonourTerminationRequest() {
+    if (!TakeTerminationRequest()) return;
+    std::vector<WindowId> ids;
+    for (const auto& entry : windows_) ids.push_back(entry.first);
+    for (WindowId id : ids) DestroyWindow(id);
+    if (ids.empty()) events_.PostQuitMessage();
+}
+
+}  // namespace backend

@@ -1,0 +1,93 @@
+#pragma once
+// What both backends' window services share: the classes with their procedures, the table of
+// windows with their records and user data, geometry as the engine sees it, dispatching, and
+// the keyboard, mouse and focus state that the event pump keeps (under a lock: other threads
+// may read it). A backend adds the display, presenting and showing, and feeds the input state
+// from its events.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "backend/event_queue.h"
+#include "backend/window_service.h"
+
+namespace backend {
+
+class WindowTable : public WindowService {
+public:
+    explicit WindowTable(EventQueue& events);
+    ~WindowTable() override;
+
+    bool RegisterWindowClass(std::string_view className, WindowProc proc) override;
+    WindowId CreateWindow(std::string_view className, std::string_view caption, WindowStyle style,
+                          Rect outer) override;
+    bool DestroyWindow(WindowId window) override;
+    bool IsWindow(WindowId window) override;
+    void SetWindowUserData(WindowId window, void* data) override;
+    void* GetWindowUserData(WindowId window) override;
+    void SetWindowStyle(WindowId window, WindowStyle style) override;
+    bool SetWindowPosition(WindowId window, ZOrder order, Rect outer) override;
+    Rect GetWindowRect(WindowId window) override;
+    void SetWindowCaption(WindowId window, std::string_view caption) override;
+    std::string GetWindowCaption(WindowId window) override;
+    Rect GetClientRect(WindowId window) override;
+    Rect ClientOrigin(WindowId window) override;
+    Rect OuterRectForClient(WindowStyle style, std::int32_t clientWidth, std::int32_t clientHeight) override;
+    std::int32_t DispatchMessage(const WindowMessage& message) override;
+    std::int32_t DefaultWindowProc(WindowId window, const WindowMessage& message) override;
+
+    bool HasInputFocus(WindowId window) override;
+    bool ReadKeyboard(WindowId window, std::uint8_t keys[256]) override;
+    bool ReadMouse(WindowId window, MouseSnapshot& mouse) override;
+
+    // For the event pump: a termination request destroys every window (and, when there is
+    // none, posts the quit message itself).
+    void HonourTerminationRequest();
+    // For the event pump: the window became the one in front (or stopped being it); posts the
+    // ActivateApp message. The window in front is the one whose keyboard and mouse are read.
+    void PostActivation(WindowId window, bool active);
+    void SetKeyState(std::uint8_t code, bool down);
+    void SetButtonState(int button, bool down);
+    void AddWheel(std::int32_t amount);
+
+protected:
+    struct WindowRecord {
+        std::string className;
+        std::string caption;  // code page
+        WindowStyle style = WindowStyle::Framed;
+        Rect outer;           // position and outer size as last set
+        bool visible = false;
+        void* userData = nullptr;
+    };
+
+    // Hooks for a backend that keeps a real window beside the record.
+    virtual bool OnWindowCreated(WindowId, WindowRecord&) { return true; }
+    virtual void OnWindowDestroyed(WindowId, WindowRecord&) {}
+    enum class WindowChange : std::uint8_t { Caption, Style, Position };
+    virtual void OnWindowChanged(WindowId, WindowRecord&, WindowChange) {}
+
+    WindowRecord* FindWindow(WindowId window);
+    std::map<WindowId, WindowRecord>& Windows() { return windows_; }
+    EventQueue& Events() { return events_; }
+    // Size of the frame a framed window adds around its client area.
+    static constexpr std::int32_t kFrameBorder = 3;
+    static constexpr std::int32_t kCaptionHeight = 26;
+
+private:
+    void ReleaseAllInputLocked();
+
+    EventQueue& events_;
+    std::map<std::string, WindowProc> classes_;
+    std::map<WindowId, WindowRecord> windows_;
+    WindowId nextWindow_ = 1;
+
+    std::mutex inputMutex_;
+    WindowId focus_ = 0;
+    std::uint8_t keys_[256] = {};
+    std::uint8_t buttons_[4] = {};
+    std::int32_t wheel_ = 0;
+};
+
+}  // namespace backend
