@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "backend/file_service.h"
 #include "backend/headless/headless_hub.h"
 
 namespace kvfuzz {

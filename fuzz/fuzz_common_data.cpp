@@ -17,6 +17,7 @@
 
 #include "fuzz/fuzz_backend.h"
 #include "backend/headless/headless_hub.h"
+#include "script/save/common_data.h"
 #include "script/vm/vm_state.h"
 
 namespace {
@@ -57,16 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(reinterpret_cast<const char*>(data + 2), static_cast<std::streamsize>(size - 2));
     }
     const std::vector<std::int64_t> before = Banks(vm);
-    if (!LoadCommonData(vm, "fuzz")) {
+    if (!kv::LoadCommonData(vm, "fuzz")) {
         Check(Banks(vm) == before, "a refused file changed the banks");
     } else {
         const std::vector<std::int64_t> loaded = Banks(vm);
         for (std::int32_t i = 0; i < flags; ++i) Check(*vm.CByte(static_cast<std::uint32_t>(i)) <= 1, "flag 0 or 1");
-        Check(SaveCommonData(vm, "fuzz"), "save");
+        Check(kv::SaveCommonData(vm, "fuzz"), "save");
         kv::VmState again;
         Check(again.LoadVariableImage(image, sizeof image), "variable image");
         again.SetSaveFolder(vm.GetSaveFolder());
-        Check(LoadCommonData(again, "fuzz"), "second load");
+        Check(kv::LoadCommonData(again, "fuzz"), "second load");
         Check(Banks(again) == loaded, "save and load change nothing");
     }
     hub.Dialogs().ClearMessageBoxes();
