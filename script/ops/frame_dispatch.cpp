@@ -7,6 +7,8 @@
 #include "script/ops/frame_hooks.h"
 #include "script/ops/op_state.h"
 #include "script/ops/op_table.h"
+#include "script/vm/snx_error.h"
+#include "script/vm/vm_state.h"
 
 namespace kv {
 
@@ -23,6 +25,15 @@ bool PlayerTakesOver(bool ctrlCounts) {
         if (input.KeyDown(key)) return true;
     }
     return ctrlCounts && (input.KeyDown(key::LeftControl) || input.KeyDown(key::RightControl));
+}
+
+// A stack fault a handler left in the VM (a pop of the empty stack, a push onto a full one)
+// ends the game as the interpreter's own faults do.
+void ReportHandlerFault() {
+    if (!g_vm || !g_vm->StackFault()) return;
+    ShowSnxError(VmState::FaultCode(g_vm->Fault()));
+    g_vm->ClearFault();
+    SetCurrentOperation(kOpQuit);
 }
 
 bool RedrawsMessagesOverEffects() { return (CurrentOp().flag & 0xFFu) != 0; }
@@ -72,6 +83,7 @@ void ProcessScriptFrame() {
     if (g_gameState.effectRunning && !RunScreenEffect()) return;
 
     if (CallOperation(CurrentOp().operation) == kOpFinished) ClearCurrentOperation();
+    ReportHandlerFault();
 }
 
 }  // namespace kv

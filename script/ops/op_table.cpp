@@ -215,7 +215,8 @@ OpHandler OperationHandler(std::uint32_t index) {
 }
 
 std::uint32_t CallOperation(std::uint32_t index) {
-    if (index >= kOperationCount) {
+    // A phase entry run as an operation would never finish: it moves its phase and returns 0.
+    if (index >= kFirstPhaseEntry) {
         return FailOperation("Operation " + std::to_string(index) + " is not in the operation table.");
     }
     return g_operations[index].handler();
@@ -236,7 +237,7 @@ std::uint32_t OpRunPhase() {
         return FailOperation("Operation " + std::to_string(op.operation) + " has no phase " +
                              std::to_string(op.phase) + ".");
     }
-    return CallOperation(range->base + op.phase);
+    return g_operations[range->base + op.phase].handler();
 }
 
 std::uint32_t OpNotAvailable() {

@@ -17,8 +17,9 @@ inline constexpr std::uint32_t kFirstPhaseEntry = 135;
 const char* OperationName(std::uint32_t index);
 // Null outside the table.
 OpHandler OperationHandler(std::uint32_t index);
-// Runs the entry. An index outside the table (a script or a save file can name one) is a fatal
-// script error: a box, operation 1 current, result 0.
+// Runs the operation as the current one. Only 0 .. 134 are operations; a phase entry or a
+// number past the table (a script or a save file can name any) is a fatal script error: the box
+// of an operation outside the table, operation 1 current, result 0.
 std::uint32_t CallOperation(std::uint32_t index);
 
 // The phase entries of a multi-frame operation: base .. base + count - 1.

@@ -58,6 +58,7 @@ std::uint32_t OpRunScript() {
             // Script errors, the stack faults (-24 .. -27) among them, end the game.
             if (result < 0) {
                 ShowSnxError(result);
+                g_vm->ClearFault();  // reported: the frame must not report it again
                 SetCurrentOperation(kOpQuit);
             }
             break;

@@ -64,6 +64,10 @@ TEST_F(FrameDispatchTest, NumbersOutsideTheTableAndMissingOperationsEndTheGameWi
     };
     const Case cases[] = {
         {"sys 171\nend\n", 0, 0, "Operation 171 is not in the operation table."},
+        // Phase entries are reached only through their operation, never called by a script.
+        {"sys 135\nend\n", 0, 0, "Operation 135 is not in the operation table."},
+        {"sys 170\nend\n", 0, 0, "Operation 170 is not in the operation table."},
+        {"l: line 1\njmp l\n", 140, 1, "Operation 140 is not in the operation table."},
         {"l: line 1\njmp l\n", 0xFFFFFFFFu, 0, "Operation 4294967295 is not in the operation table."},
         {"l: line 1\njmp l\n", 15, 2, "Operation 15 has no phase 2."},  // one past its own phases
         {"l: line 1\njmp l\n", 134, 0x80000000u, "Operation 134 has no phase 2147483648."},
@@ -106,6 +110,7 @@ TEST_F(FrameDispatchTest, ScriptErrorsAndStackFaultsShowOneBoxEvenWithTheLoopsLa
         {"discard\nend\n", "Error code is -25"},
         {"calld CallSNX \"INIT\"\nend\n", "Error code is -26"},  // 33 nested calls
         {"ret\n", "Error code is -27"},                          // a return without a caller
+        {"sys 12\nl: line 1\njmp l\n", "Error code is -25"},      // a handler pops the empty stack
     };
     for (const auto& [init, box] : cases) {
         SCOPED_TRACE(box);
@@ -115,6 +120,23 @@ TEST_F(FrameDispatchTest, ScriptErrorsAndStackFaultsShowOneBoxEvenWithTheLoopsLa
         EXPECT_EQ(BoxTexts(), std::vector<std::string>{std::string("SNXError|") + box});
         EXPECT_FALSE(Os().Clock().SleepLimitReached());
     }
+}
+
+TEST_F(FrameDispatchTest, AFaultAHandlerLeavesIsReportedAtOnceEvenWhenItNeverFinishes) {
+    // A handler that pops what is not there and asks to be called again, frame after frame.
+    Replace(40, [] {
+        kv::g_vm->Pop();
+        return kv::kOpContinue;
+    });
+    WriteScript("INIT", "sys 40\nend\n");
+    Start();
+    Frame();
+    EXPECT_EQ(Frame().op, kv::kOpQuit);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"SNXError|Error code is -25"});
+    EXPECT_FALSE(kv::g_vm->StackFault());
+    Frame();
+    EXPECT_FALSE(WindowAlive());
+    EXPECT_EQ(BoxTexts().size(), 1u);
 }
 
 // ---- housekeeping ----
