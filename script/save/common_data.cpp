@@ -29,6 +29,15 @@ std::unique_ptr<backend::FileHandle> CreateInSaveFolder(const String& folder, co
     return file;
 }
 
+// A file that is there but cannot be read whole stops the game with the file's name: it is
+// left as it is for the player (a game update that adds common variables makes every old file
+// too short).
+bool ReportUnreadable(const String& path) {
+    MessageBoxOk(0, ConcatCharsString("This game failed to read ", path).ConcatChars(". This game is terminated.").View(),
+                 "error");
+    return false;
+}
+
 }  // namespace
 
 VersionField MakeVersionField(const String& version) {
@@ -83,13 +92,13 @@ bool LoadCommonData(VmState& vm, const String& version) {
     if (!files.IsRegularFile(path.View())) {
         // No file is the first run. Something else under that name is not: the exit save
         // would otherwise replace it with defaults.
-        return !files.IsDirectory(path.View());
+        return !files.IsDirectory(path.View()) || ReportUnreadable(path);
     }
     auto in = files.OpenFile(path.View(), backend::FileMode::Read);
-    if (!in) return false;
+    if (!in) return ReportUnreadable(path);
 
     std::vector<std::uint8_t> field;
-    if (!ReadExactly(*in, field, kVersionFieldSize)) return false;
+    if (!ReadExactly(*in, field, kVersionFieldSize)) return ReportUnreadable(path);
     const VersionField expected = MakeVersionField(version);
     if (!std::equal(expected.begin(), expected.end(), field.begin())) {
         in.reset();
@@ -103,7 +112,7 @@ bool LoadCommonData(VmState& vm, const String& version) {
     std::vector<std::uint8_t> intMasks, ints, flagMasks, flags;
     if (!ReadExactly(*in, intMasks, 4 * intCount) || !ReadExactly(*in, ints, 4 * intCount) ||
         !ReadExactly(*in, flagMasks, flagCount) || !ReadExactly(*in, flags, flagCount)) {
-        return false;
+        return ReportUnreadable(path);
     }
     for (std::size_t i = 0; i < intCount; ++i) {
         *vm.CInt(static_cast<std::uint32_t>(i)) = static_cast<std::int32_t>(ReadLe32(&ints[4 * i]) ^ ReadLe32(&intMasks[4 * i]));

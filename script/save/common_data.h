@@ -31,9 +31,9 @@ class VmState;
 // when needed; false when the file could not be written, and the old one is then intact.
 bool SaveCommonData(VmState& vm, const String& version);
 // Fills bank C from the file. True when it was read, or when there is none (the first run:
-// bank C stays as it is). False for a file that exists but cannot be read, is cut short, or
-// was written under another version text (with the "irregular save data" message); bank C
-// is then unchanged.
+// bank C stays as it is). False, after a message box, for a file that exists but cannot be read
+// or is cut short (the box names it), or was written under another version text (the
+// "irregular save data" message); bank C and the file are then unchanged.
 bool LoadCommonData(VmState& vm, const String& version);
 
 }  // namespace kv

@@ -84,12 +84,17 @@ TEST_F(CommonDataProgramTest, AnotherVersionOrAnUnreadableFileEndsTheGameAndKeep
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"error|This game loaded an irregular save data. This game is terminated."});
     EXPECT_EQ(ReadSave(), saved);
 
+    // Cut short, as an update that adds common variables leaves every old file: the box names
+    // the file, which stays as it was, and the game does not start.
     RemoveFile("kvrebody.INF");
-    RemoveFile("sav/SAVE__.KVR");
-    std::filesystem::create_directories(std::filesystem::path(folder_) / "sav" / "SAVE__.KVR");
+    WriteFile("sav/SAVE__.KVR", saved.substr(0, saved.size() - 1));
     Reinstall(DefaultOptions());
+    Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Ok);
     EXPECT_EQ(kv::WinMain(), 1);
-    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"error|This game failed to read " + EngineFolder() +
+                                                   "sav\\SAVE__.KVR. This game is terminated."});
+    EXPECT_EQ(ReadSave(), saved.substr(0, saved.size() - 1));
+    EXPECT_EQ(kv::g_mainWindow, nullptr);
 }
 
 TEST_F(CommonDataProgramTest, AFailedSaveAtTheEndIsReported) {

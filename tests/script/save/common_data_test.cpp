@@ -166,7 +166,7 @@ TEST_F(CommonDataTest, NoFileIsTheFirstRun) {
     EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
 }
 
-TEST_F(CommonDataTest, AFileThatCannotBeReadWholeChangesNothing) {
+TEST_F(CommonDataTest, AFileThatCannotBeReadWholeChangesNothingAndIsNamed) {
     const Bytes full = PlainFile("DEFAULTVERSION", {1, 2, 3}, {1, 1, 1, 1});
     struct Case {
         const char* what;
@@ -186,7 +186,8 @@ TEST_F(CommonDataTest, AFileThatCannotBeReadWholeChangesNothing) {
     RemoveFile("sav/SAVE__.KVR");
     std::filesystem::create_directories(std::filesystem::path(folder_) / "sav" / "SAVE__.KVR");
     EXPECT_FALSE(LoadCommonData(*vm_, ""));
-    EXPECT_TRUE(Os().Dialogs().MessageBoxes().empty());
+    const std::string box = "error|This game failed to read " + EngineFolder() + "sav\\SAVE__.KVR. This game is terminated.";
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>(6, box));
 }
 
 TEST_F(CommonDataTest, AWriteThatFailsHalfWayLeavesTheOldFileIntact) {
