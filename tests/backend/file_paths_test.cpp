@@ -55,6 +55,23 @@ TEST_F(FilePathsTest, DoubleByteNamesKeepTheirTrailByteBackslash) {
     EXPECT_TRUE(files.IsRegularFile(files.ModuleFolder() + hyouSjis + ".TXT"));
 }
 
+TEST_F(FilePathsTest, GbkPathsSplitOnlyAtSeparatorsThatAreNoTrailBytes) {
+    auto options = DefaultOptions();
+    options.codePage = backend::CodePage::Gbk;
+    Reinstall(options);
+    // Folders whose last character ends in a trail byte at the top of GBK's range (0xFD, 0xFE),
+    // in '\' (0x5C) and in 0x80, each holding a file.
+    for (const std::string folder : {"\x81\xFD", "\xC4\xFE", "\xB0\xFE", "\x81\x5C", "\x81\x80"}) {
+        SCOPED_TRACE(testing::PrintToString(folder));
+        std::string utf8;
+        ASSERT_TRUE(backend::ToUtf8(backend::CodePage::Gbk, folder, utf8));
+        WriteFile(utf8 + "/in.txt", "x");
+        backend::FileService& files = backend::Get().Files();
+        EXPECT_TRUE(files.IsRegularFile(files.ModuleFolder() + folder + "\\IN.TXT"));
+        EXPECT_TRUE(files.IsDirectory(files.ModuleFolder() + folder));
+    }
+}
+
 TEST_F(FilePathsTest, WritesCreateRenameAndRemove) {
     backend::FileService& files = backend::Get().Files();
     const std::string game = files.ModuleFolder();
