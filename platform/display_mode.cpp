@@ -55,13 +55,11 @@ void PlaceAsWindow(GameWindow& window) {
     const std::int32_t screenWidth = g_gameState.screenWidth;
     const std::int32_t screenHeight = g_gameState.screenHeight;
     windows.SetWindowStyle(window.Handle(), backend::WindowStyle::Framed);
-    backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, screenWidth, screenHeight);
-    backend::Rect desktop = windows.DesktopRect();
-    // Centred by the stored client size, as the window was at start-up.
-    std::int32_t x = (desktop.width - window.Width()) / 2;
-    std::int32_t y = (desktop.height - window.Height()) / 2;
-    windows.SetWindowPosition(window.Handle(), backend::ZOrder::NotTopMost, backend::Rect{x, y, outer.width, outer.height});
-    window.StoreGeometry(x, y, screenWidth, screenHeight);
+    const backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, screenWidth, screenHeight);
+    // Back where it stood before full screen (start-up's place, or where the player moved it).
+    windows.SetWindowPosition(window.Handle(), backend::ZOrder::NotTopMost,
+                              backend::Rect{window.X(), window.Y(), outer.width, outer.height});
+    window.StoreGeometry(window.X(), window.Y(), screenWidth, screenHeight);
 }
 
 }  // namespace
@@ -80,6 +78,9 @@ void SetWindowMode(std::uint8_t fullScreen) {
         PlaceAsWindow(window);
         return;
     }
+    // Where the window stands now is where it comes back to.
+    const backend::Rect placed = windows.GetWindowRect(window.Handle());
+    window.StoreGeometry(placed.x, placed.y, window.Width(), window.Height());
     if (!g_displayMode->Enter(g_gameState.screenWidth, g_gameState.screenHeight)) {
         // A refused switch leaves a proper window behind, so that a later request still works.
         g_displayMode->Leave();

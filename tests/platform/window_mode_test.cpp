@@ -22,18 +22,24 @@ struct Placement {
 class WindowModeTest : public kvtest::HeadlessGameTest {
 public:
     // Runs the game and, at its second sleep, switches through the given modes, recording where
-    // the window stands after each.
-    std::vector<Placement> RunSwitches(std::vector<std::uint8_t> modes) {
+    // the window stands before (first) and after each. moveTo, when set, is where the player
+    // has dragged the window first.
+    std::vector<Placement> RunSwitches(std::vector<std::uint8_t> modes, const backend::Rect* moveTo = nullptr) {
         std::vector<Placement> placements;
         WriteMinimalGame();
         Os().Clock().SetSleepHook([&] {
             backend::HeadlessHub& os = Os();
             if (os.Clock().SleepCalls() != 2) return;
-            for (std::uint8_t mode : modes) {
-                kv::SetWindowMode(mode);
-                backend::WindowId window = kv::g_mainWindow->Handle();
+            const backend::WindowId window = kv::g_mainWindow->Handle();
+            if (moveTo) os.Windows().SetWindowPosition(window, backend::ZOrder::Keep, *moveTo);
+            auto record = [&] {
                 placements.push_back({os.Windows().GetClientRect(window), os.Windows().ClientOrigin(window),
                                       kv::g_displayMode->IsFullScreen()});
+            };
+            record();
+            for (std::uint8_t mode : modes) {
+                kv::SetWindowMode(mode);
+                record();
             }
             backend::RequestTermination();
         });
@@ -42,17 +48,27 @@ public:
     }
 };
 
-TEST_F(WindowModeTest, SwitchesToFullScreenAndBack) {
-    auto placements = RunSwitches({1, 1, 0});
-    ASSERT_EQ(placements.size(), 3u);
-    EXPECT_TRUE(placements[0].fullScreen);
-    EXPECT_EQ(placements[0].client.width, 1024);  // the desktop, with the screen scaled into it
-    EXPECT_TRUE(placements[1].fullScreen);         // asking again changes nothing
-    EXPECT_FALSE(placements[2].fullScreen);
-    EXPECT_EQ(placements[2].client.width, 800);
-    EXPECT_EQ(placements[2].client.height, 600);
-    // Centred by its client size, as the window-mode switch does.
-    EXPECT_EQ(placements[2].origin.x, (1024 - 800) / 2 + 3);
+TEST_F(WindowModeTest, SwitchesToFullScreenAndBackToWhereTheWindowWas) {
+    const backend::Rect dragged{40, 30, 806, 632};
+    for (const backend::Rect* moveTo : {static_cast<const backend::Rect*>(nullptr), &dragged}) {
+        SCOPED_TRACE(moveTo ? "moved by the player" : "where start-up put it");
+        Reinstall(DefaultOptions());  // a fresh program: the window class is registered anew
+        auto placements = RunSwitches({1, 1, 0, 1, 0}, moveTo);
+        ASSERT_EQ(placements.size(), 6u);
+        EXPECT_TRUE(placements[1].fullScreen);
+        EXPECT_EQ(placements[1].client.width, 1024);  // the desktop, with the screen scaled into it
+        EXPECT_TRUE(placements[2].fullScreen);         // asking again changes nothing
+        for (const std::size_t back : {3u, 5u}) {
+            EXPECT_FALSE(placements[back].fullScreen);
+            EXPECT_EQ(placements[back].client.width, 800);
+            EXPECT_EQ(placements[back].client.height, 600);
+            EXPECT_EQ(placements[back].origin.x, placements[0].origin.x);
+            EXPECT_EQ(placements[back].origin.y, placements[0].origin.y);
+        }
+        if (moveTo) {
+            EXPECT_EQ(placements[0].origin.x, 43);
+        }
+    }
 }
 
 TEST_F(WindowModeTest, ARefusedFullScreenLeavesAWorkingWindow) {
@@ -60,11 +76,13 @@ TEST_F(WindowModeTest, ARefusedFullScreenLeavesAWorkingWindow) {
     options.desktopBitsPerPixel = 8;
     Reinstall(options);
     auto placements = RunSwitches({1, 0, 1});
-    ASSERT_EQ(placements.size(), 3u);
+    ASSERT_EQ(placements.size(), 4u);
     for (const Placement& p : placements) {
         EXPECT_FALSE(p.fullScreen);
         EXPECT_EQ(p.client.width, 800);
         EXPECT_EQ(p.client.height, 600);
+        EXPECT_EQ(p.origin.x, placements[0].origin.x);  // the window does not move either
+        EXPECT_EQ(p.origin.y, placements[0].origin.y);
     }
 }
 
