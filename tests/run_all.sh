@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every check: the tests in a normal build and under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the fuzz targets for a fixed number of runs, the benchmarks once
-# briefly, and the real program on the demo game (offscreen, and in a real window under Xvfb).
+# UndefinedBehaviorSanitizer, a Release build, the fuzz targets for a fixed number of runs, the
+# benchmarks once briefly, and the real program on the demo game (offscreen, and in a real window
+# under Xvfb). Every build here treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -11,22 +12,26 @@ mkdir -p "$out"
 step() { echo; echo "== $*"; }
 
 step "normal build"
-cmake -S "$root" -B "$out/normal" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$out/normal" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_WERROR=ON -DKV_BENCH=ON >/dev/null
 ninja -C "$out/normal" -j "$jobs"
 step "tests (normal build)"
 ctest --test-dir "$out/normal" -j "$jobs" --output-on-failure --timeout 300
 
 step "sanitizer build"
-cmake -S "$root" -B "$out/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_BENCH=OFF >/dev/null
+cmake -S "$root" -B "$out/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKV_SANITIZE=ON -DKV_WERROR=ON >/dev/null
 ninja -C "$out/asan" -j "$jobs"
 step "tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$out/asan" -j "$jobs" --output-on-failure --timeout 600
 
+step "Release build"
+cmake -S "$root" -B "$out/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_WERROR=ON -DKV_BENCH=ON >/dev/null
+ninja -C "$out/release" -j "$jobs"
+
 if [ -f "$root/fuzz/CMakeLists.txt" ]; then
   step "fuzz targets"
   CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKV_FUZZ=ON -DKV_TESTS=OFF -DKV_BENCH=OFF >/dev/null
+    -DKV_FUZZ=ON -DKV_TESTS=OFF -DKV_WERROR=ON >/dev/null
   ninja -C "$out/fuzz" -j "$jobs"
   "$root/fuzz/run_fuzzers.sh" "$out/fuzz"
 fi
