@@ -19,9 +19,10 @@ inline void WriteLe32(std::uint8_t* out, std::uint32_t value) {
 }
 
 inline void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    std::uint8_t bytes[4];
-    WriteLe32(bytes, value);
-    out.insert(out.end(), bytes, bytes + 4);
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+    out.push_back(static_cast<std::uint8_t>(value >> 16));
+    out.push_back(static_cast<std::uint8_t>(value >> 24));
 }
 
 }  // namespace kv

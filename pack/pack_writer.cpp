@@ -5,6 +5,7 @@
 
 #include "backend/file_service.h"
 #include "backend/hub.h"
+#include "base/byte_order.h"
 #include "base/text_utils.h"
 
 namespace kv {
@@ -100,10 +101,8 @@ bool PackWriter::WriteIndex() {
     const String indexPath = dataPath_.ConcatChars(".lst");
     auto index = backend::Get().Files().OpenFile(indexPath.View(), backend::FileMode::Write);
     if (!index) return false;
-    const std::uint32_t count = static_cast<std::uint32_t>(entries_.size()) ^ kIndexKeyWord;
-    const std::uint8_t countBytes[kCountSize] = {
-        static_cast<std::uint8_t>(count), static_cast<std::uint8_t>(count >> 8),
-        static_cast<std::uint8_t>(count >> 16), static_cast<std::uint8_t>(count >> 24)};
+    std::uint8_t countBytes[kCountSize];
+    WriteLe32(countBytes, static_cast<std::uint32_t>(entries_.size()) ^ kIndexKeyWord);
     if (index->Write(countBytes, kCountSize) != kCountSize) return false;
     std::uint8_t record[kEntrySize];
     for (const PackEntry& entry : entries_) {

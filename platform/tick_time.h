@@ -12,11 +12,6 @@ inline std::int32_t TickDifference(std::uint32_t later, std::uint32_t earlier) {
     return static_cast<std::int32_t>(later - earlier);
 }
 
-// now has reached the deadline (now >= deadline).
-inline bool TickReached(std::uint32_t now, std::uint32_t deadline) {
-    return TickDifference(now, deadline) >= 0;
-}
-
 // now lies strictly after the deadline (now > deadline).
 inline bool TickPassed(std::uint32_t now, std::uint32_t deadline) {
     return TickDifference(now, deadline) > 0;

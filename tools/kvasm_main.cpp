@@ -26,7 +26,7 @@ struct Arguments {
     std::string command;
     std::string input;
     std::string output;
-    kvasm::CodePage codePage = kvasm::CodePage::kCp932;
+    kvasm::CodePage codePage = kvasm::CodePage::ShiftJis;
 };
 
 bool ParseArguments(int argc, char** argv, Arguments* args) {
@@ -42,7 +42,7 @@ bool ParseArguments(int argc, char** argv, Arguments* args) {
             }
             args->output = argv[++i];
         } else if (arg == "--gbk") {
-            args->codePage = kvasm::CodePage::kGbk;
+            args->codePage = kvasm::CodePage::Gbk;
         } else if (arg.empty() || arg[0] == '-' || !args->input.empty()) {
             return false;
         } else {

@@ -45,14 +45,6 @@ bool PopOpState() {
     return true;
 }
 
-bool DropOpState() {
-    std::int32_t depth = OpSaveDepth();
-    if (depth == 0) return false;
-    g_gameState.opSave[depth - 1] = OpState{};
-    g_gameState.opSaveTop = depth - 2;
-    return true;
-}
-
 std::uint32_t CompleteOperation(std::int32_t result) {
     if (g_vm) {
         g_vm->SetPc(g_vm->Pc() + 1);

@@ -41,8 +41,6 @@ bool OpSaveFull();
 bool PushOpState();
 // Puts the innermost saved OpState back as the current one; false when none is saved.
 bool PopOpState();
-// Forgets the innermost saved OpState without restoring it (an interruption taken back).
-bool DropOpState();
 
 // ---- handler convention ----
 // pc + 1, push {0, result}, return 1.

@@ -210,10 +210,6 @@ const char* OperationName(std::uint32_t index) {
     return index < kOperationCount ? g_operations[index].name : nullptr;
 }
 
-OpHandler OperationHandler(std::uint32_t index) {
-    return index < kOperationCount ? g_operations[index].handler : nullptr;
-}
-
 std::uint32_t CallOperation(std::uint32_t index) {
     // A phase entry run as an operation would never finish: it moves its phase and returns 0.
     if (index >= kFirstPhaseEntry) {

@@ -15,8 +15,6 @@ inline constexpr std::uint32_t kFirstPhaseEntry = 135;
 
 // The handler's name, or null outside the table.
 const char* OperationName(std::uint32_t index);
-// Null outside the table.
-OpHandler OperationHandler(std::uint32_t index);
 // Runs the operation as the current one. Only 0 .. 134 are operations; a phase entry or a
 // number past the table (a script or a save file can name any) is a fatal script error: the box
 // of an operation outside the table, operation 1 current, result 0.

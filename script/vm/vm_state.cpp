@@ -10,8 +10,6 @@ namespace kv {
 
 namespace {
 
-std::uint32_t ReadU32(const std::uint8_t* p) { return ReadLe32(p); }
-
 std::int32_t ReadI32(const std::uint8_t* p) {
     return static_cast<std::int32_t>(ReadLe32(p));
 }
@@ -140,8 +138,8 @@ bool VmState::LoadCode(const std::uint8_t* image, std::size_t imageSize) {
     if (image == nullptr || imageSize < kCodeHeaderSize) {
         return false;
     }
-    const std::uint32_t count = ReadU32(image);
-    const std::uint32_t dataSize = ReadU32(image + 4);
+    const std::uint32_t count = ReadLe32(image);
+    const std::uint32_t dataSize = ReadLe32(image + 4);
     // pc is signed 32-bit: every instruction index must fit in it.
     if (count > 0x7FFFFFFFu) {
         return false;
@@ -155,9 +153,9 @@ bool VmState::LoadCode(const std::uint8_t* image, std::size_t imageSize) {
     std::vector<SnxInstruction> code(count);
     const std::uint8_t* p = image + kCodeHeaderSize;
     for (SnxInstruction& instruction : code) {
-        instruction.kind = ReadU32(p);
-        instruction.a = ReadU32(p + 4);
-        instruction.b = ReadU32(p + 8);
+        instruction.kind = ReadLe32(p);
+        instruction.a = ReadLe32(p + 4);
+        instruction.b = ReadLe32(p + 8);
         p += kInstructionSize;
     }
     std::vector<std::uint8_t> data(p, p + dataSize);
@@ -198,7 +196,7 @@ bool VmState::GetLiteral(std::uint32_t offset, const std::uint8_t*& text,
     if (static_cast<std::uint64_t>(offset) + 4 > size) {
         return false;
     }
-    const std::uint32_t n = ReadU32(data_.data() + offset);
+    const std::uint32_t n = ReadLe32(data_.data() + offset);
     if (static_cast<std::uint64_t>(offset) + 4 + n > size) {
         return false;
     }
@@ -250,7 +248,7 @@ bool VmState::LoadVariableImage(const std::uint8_t* image, std::size_t imageSize
         if (size - pos < 4) {
             return false;
         }
-        const std::uint32_t length = ReadU32(image + pos);
+        const std::uint32_t length = ReadLe32(image + pos);
         pos += 4;
         if (length > size - pos) {
             return false;
@@ -276,7 +274,7 @@ bool VmState::LoadVariableImage(const std::uint8_t* image, std::size_t imageSize
     }
     pos = bStringPos;
     for (VmString& string : bString_) {
-        const std::uint32_t length = ReadU32(image + pos);
+        const std::uint32_t length = ReadLe32(image + pos);
         pos += 4;
         string.Assign(image + pos, length);
         pos += length;

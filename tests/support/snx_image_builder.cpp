@@ -1,16 +1,8 @@
 #include "tests/support/snx_image_builder.h"
 
+#include "base/byte_order.h"
+
 namespace kvtest {
-namespace {
-
-void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-    out.push_back(static_cast<std::uint8_t>(value >> 16));
-    out.push_back(static_cast<std::uint8_t>(value >> 24));
-}
-
-}  // namespace
 
 std::uint32_t SnxImageBuilder::Emit(std::uint32_t kind, std::uint32_t a, std::uint32_t b) {
     const std::uint32_t index = InstructionCount();
@@ -28,10 +20,10 @@ std::uint32_t SnxImageBuilder::AddData(const std::vector<std::uint8_t>& bytes) {
 
 std::vector<std::uint8_t> SnxImageBuilder::Build() const {
     std::vector<std::uint8_t> out;
-    AppendU32(out, countOverride_.value_or(InstructionCount()));
-    AppendU32(out, dataSizeOverride_.value_or(static_cast<std::uint32_t>(data_.size())));
+    kv::AppendLe32(out, countOverride_.value_or(InstructionCount()));
+    kv::AppendLe32(out, dataSizeOverride_.value_or(static_cast<std::uint32_t>(data_.size())));
     for (std::uint32_t word : code_) {
-        AppendU32(out, word);
+        kv::AppendLe32(out, word);
     }
     out.insert(out.end(), data_.begin(), data_.end());
     return out;
@@ -49,14 +41,14 @@ std::vector<std::uint8_t> VariableImageBuilder::Build() const {
     };
     std::vector<std::uint8_t> out;
     for (std::size_t i = 0; i < 8; ++i) {
-        AppendU32(out, static_cast<std::uint32_t>(overrides_[i].value_or(counts[i])));
+        kv::AppendLe32(out, static_cast<std::uint32_t>(overrides_[i].value_or(counts[i])));
     }
     for (std::int32_t value : bInts) {
-        AppendU32(out, static_cast<std::uint32_t>(value));
+        kv::AppendLe32(out, static_cast<std::uint32_t>(value));
     }
     out.insert(out.end(), bBytes.begin(), bBytes.end());
     for (const auto& text : bStrings) {
-        AppendU32(out, static_cast<std::uint32_t>(text.size()));
+        kv::AppendLe32(out, static_cast<std::uint32_t>(text.size()));
         out.insert(out.end(), text.begin(), text.end());
     }
     return out;

@@ -13,7 +13,7 @@ namespace {
 
 // The data-area bytes of a one-literal script, length word included.
 std::vector<uint8_t> LiteralBytes(const std::string& literal,
-                                  kvasm::CodePage page = kvasm::CodePage::kCp932) {
+                                  kvasm::CodePage page = kvasm::CodePage::ShiftJis) {
     kvasm::Options options;
     options.codePage = page;
     const kvasm::AssembleResult result = kvasm::Assemble(
@@ -44,8 +44,8 @@ TEST(StringLiteral, ControlAndExpansionEscapes) {
 TEST(StringLiteral, TextIsConvertedToTheCodePage) {
     // "あ" is 82 A0 in CP932 and A4 A2 in GBK; half-width "ｱ" is one byte in CP932.
     EXPECT_EQ(LiteralBytes("xあｱ"), WithLength({'x', 0x82, 0xA0, 0xB1}));
-    EXPECT_EQ(LiteralBytes("x中", kvasm::CodePage::kGbk), WithLength({'x', 0xD6, 0xD0}));
-    EXPECT_EQ(LiteralBytes("あ", kvasm::CodePage::kGbk), WithLength({0xA4, 0xA2}));
+    EXPECT_EQ(LiteralBytes("x中", kvasm::CodePage::Gbk), WithLength({'x', 0xD6, 0xD0}));
+    EXPECT_EQ(LiteralBytes("あ", kvasm::CodePage::Gbk), WithLength({0xA4, 0xA2}));
 }
 
 TEST(StringLiteral, EveryProblemOfALiteralIsReported) {
@@ -68,7 +68,7 @@ TEST(StringLiteral, EveryProblemOfALiteralIsReported) {
 
 TEST(StringLiteral, CharacterMissingFromGbkIsReported) {
     kvasm::Options options;
-    options.codePage = kvasm::CodePage::kGbk;
+    options.codePage = kvasm::CodePage::Gbk;
     options.fileName = "title.kvs";
     const kvasm::AssembleResult result = kvasm::Assemble("\n\npush \"ｱ\"\n", options);
     ASSERT_EQ(result.diagnostics.size(), 1u);
@@ -95,7 +95,7 @@ void ExpectRenderRoundTrip(const std::vector<uint8_t>& bytes, kvasm::CodePage pa
 }
 
 TEST(StringLiteral, RenderingRoundTripsEveryByteAndPair) {
-    for (kvasm::CodePage page : {kvasm::CodePage::kCp932, kvasm::CodePage::kGbk}) {
+    for (kvasm::CodePage page : {kvasm::CodePage::ShiftJis, kvasm::CodePage::Gbk}) {
         std::vector<uint8_t> singles;
         for (int b = 0; b < 256; ++b) {
             singles.push_back(static_cast<uint8_t>(b));
@@ -119,7 +119,7 @@ TEST(StringLiteral, RenderingRoundTripsEveryByteAndPair) {
 }
 
 TEST(StringLiteral, RenderingIsReadable) {
-    kvasm::CodePageConverter converter(kvasm::CodePage::kCp932);
+    kvasm::CodePageConverter converter(kvasm::CodePage::ShiftJis);
     const std::vector<uint8_t> bytes = {'H', 'i', 0x82, 0xA0, 1, 2, 3, 5, 1, 0, 0, 0, '"', '\\', 0x0A};
     EXPECT_EQ(kvasm::RenderLiteral(bytes, converter), "Hiあ\\n\\w\\p\\s{1}\\\"\\\\\\x0a");
 }

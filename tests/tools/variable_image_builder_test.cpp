@@ -51,7 +51,7 @@ TEST(VariableImageBuilder, EmptyDeclarationsGiveThirtyTwoZeroBytes) {
 
 TEST(VariableImageBuilder, GbkStrings) {
     kvasm::Options options;
-    options.codePage = kvasm::CodePage::kGbk;
+    options.codePage = kvasm::CodePage::Gbk;
     const kvasm::AssembleResult result = kvasm::BuildVariableImage("bstr 1\nbstr[0] = \"中\"\n", options);
     ASSERT_TRUE(result.ok());
     const std::vector<uint8_t> tail(result.bytes.begin() + 32, result.bytes.end());

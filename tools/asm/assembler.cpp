@@ -65,7 +65,7 @@ public:
     AssembleResult Run(std::string_view source) {
         AssembleResult result;
         if (!converter_.ok()) {
-            Error(0, std::string("the C library cannot convert to ") + CodePageName(options_.codePage));
+            Error(0, std::string("the C library cannot convert to ") + backend::IconvName(options_.codePage));
             result.diagnostics = std::move(diagnostics_);
             return result;
         }

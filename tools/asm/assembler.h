@@ -13,7 +13,7 @@
 namespace kvasm {
 
 struct Options {
-    CodePage codePage = CodePage::kCp932;  // literal text is converted to this code page
+    CodePage codePage = CodePage::ShiftJis;  // literal text is converted to this code page
     std::string fileName = "<source>";     // named in the diagnostics
 };
 

@@ -9,17 +9,6 @@ const iconv_t kNoDescriptor = reinterpret_cast<iconv_t>(-1);
 
 }  // namespace
 
-const char* CodePageName(CodePage page) {
-    return page == CodePage::kGbk ? "GBK" : "CP932";
-}
-
-bool IsLeadByte(CodePage page, uint8_t byte) {
-    if (page == CodePage::kGbk) {
-        return byte >= 0x81 && byte <= 0xFE;
-    }
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 size_t Utf8CharLength(std::string_view text, size_t pos, uint32_t* codePoint) {
     const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     const uint8_t first = byte(pos);
@@ -62,8 +51,8 @@ size_t Utf8CharLength(std::string_view text, size_t pos, uint32_t* codePoint) {
 
 CodePageConverter::CodePageConverter(CodePage page)
     : page_(page),
-      toPage_(iconv_open(CodePageName(page), "UTF-8")),
-      toUtf8_(iconv_open("UTF-8", CodePageName(page))) {}
+      toPage_(iconv_open(backend::IconvName(page), "UTF-8")),
+      toUtf8_(iconv_open("UTF-8", backend::IconvName(page))) {}
 
 CodePageConverter::~CodePageConverter() {
     if (static_cast<iconv_t>(toPage_) != kNoDescriptor) {

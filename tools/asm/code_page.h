@@ -7,15 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "backend/code_page.h"
+
 namespace kvasm {
 
-enum class CodePage { kCp932, kGbk };
-
-// The iconv name of the code page ("CP932", "GBK").
-const char* CodePageName(CodePage page);
-
-// True when the byte starts a double-byte character in the code page.
-bool IsLeadByte(CodePage page, uint8_t byte);
+// The game's code pages and their byte rules are the engine's own (backend/code_page.h).
+using backend::CodePage;
 
 // Length of the UTF-8 character at text[pos] and its code point, or 0 when the bytes there are
 // not valid UTF-8.

@@ -5,7 +5,7 @@
 #include <set>
 #include <vector>
 
-#include "tools/asm/byte_order.h"
+#include "base/byte_order.h"
 #include "tools/asm/code_image.h"
 #include "tools/asm/instruction_set.h"
 #include "tools/asm/operation_names.h"
@@ -36,7 +36,7 @@ bool LiteralAt(const std::vector<uint8_t>& data, uint32_t offset, std::span<cons
     if (start + 4 > data.size()) {
         return false;
     }
-    const uint64_t length = ReadU32(data, offset);
+    const uint64_t length = kv::ReadLe32(data.data() + offset);
     if (start + 4 + length > data.size()) {
         return false;
     }
@@ -230,7 +230,7 @@ DisassembleResult Disassemble(std::span<const uint8_t> bytes, const DisassembleO
     }
     Disassembler disassembler(image, options.codePage);
     if (!disassembler.ok()) {
-        result.error = std::string("the C library cannot convert from ") + CodePageName(options.codePage);
+        result.error = std::string("the C library cannot convert from ") + backend::IconvName(options.codePage);
         return result;
     }
     result.text = disassembler.Run();

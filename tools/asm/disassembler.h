@@ -11,7 +11,7 @@
 namespace kvasm {
 
 struct DisassembleOptions {
-    CodePage codePage = CodePage::kCp932;  // the code page of the literals
+    CodePage codePage = CodePage::ShiftJis;  // the code page of the literals
 };
 
 struct DisassembleResult {

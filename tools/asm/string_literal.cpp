@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tools/asm/byte_order.h"
+#include "base/byte_order.h"
 
 namespace kvasm {
 namespace {
@@ -95,7 +95,7 @@ bool EncodeLiteral(std::string_view body, CodePageConverter& converter, const Va
             if (!converter.Encode(body.substr(i, length), &encoded)) {
                 errors->push_back("character " + CodePointName(codePoint) + " '" +
                                   std::string(body.substr(i, length)) + "' has no " +
-                                  CodePageName(converter.page()) + " equivalent");
+                                  backend::IconvName(converter.page()) + " equivalent");
             } else {
                 out->insert(out->end(), encoded.begin(), encoded.end());
             }
@@ -151,7 +151,7 @@ bool EncodeLiteral(std::string_view body, CodePageConverter& converter, const Va
                 break;
             }
             out->push_back(escape == 'a' ? 4 : escape == 's' ? 5 : 6);
-            AppendU32(out, index);
+            kv::AppendLe32(*out, index);
             break;
         }
         default:
@@ -169,7 +169,7 @@ std::string RenderLiteral(std::span<const uint8_t> bytes, CodePageConverter& con
         const uint8_t b = bytes[i];
         if (b >= 4 && b <= 6 && bytes.size() - i >= 5) {
             text += b == 4 ? "\\a{" : b == 5 ? "\\s{" : "\\c{";
-            text += std::to_string(ReadU32(bytes, i + 1));
+            text += std::to_string(kv::ReadLe32(bytes.data() + i + 1));
             text += '}';
             i += 5;
             continue;
@@ -194,7 +194,7 @@ std::string RenderLiteral(std::span<const uint8_t> bytes, CodePageConverter& con
             continue;
         }
         std::string utf8;
-        if (IsLeadByte(converter.page(), b) && i + 1 < bytes.size() &&
+        if (backend::IsLeadPair(converter.page(), bytes.data() + i, bytes.size() - i) &&
             RoundTrips(bytes.subspan(i, 2), converter, &utf8)) {
             text += utf8;
             i += 2;

@@ -4,7 +4,7 @@
 #include <map>
 #include <optional>
 
-#include "tools/asm/byte_order.h"
+#include "base/byte_order.h"
 #include "tools/asm/instruction_set.h"
 #include "tools/asm/source_lexer.h"
 #include "tools/asm/string_literal.h"
@@ -25,7 +25,7 @@ public:
     AssembleResult Run(std::string_view source) {
         AssembleResult result;
         if (!converter_.ok()) {
-            Error(0, std::string("the C library cannot convert to ") + CodePageName(options_.codePage));
+            Error(0, std::string("the C library cannot convert to ") + backend::IconvName(options_.codePage));
         } else {
             const std::vector<std::string_view> lines = SplitLines(source);
             for (size_t i = 0; i < lines.size(); ++i) {
@@ -153,7 +153,7 @@ private:
     std::vector<uint8_t> Encode() const {
         std::vector<uint8_t> out;
         for (int64_t count : counts_) {
-            AppendU32(&out, static_cast<uint32_t>(count));
+            kv::AppendLe32(out, static_cast<uint32_t>(count));
         }
         const auto valueOf = [this](Bank bank, int64_t index) -> const InitialValue* {
             const auto& values = values_[static_cast<int>(bank)];
@@ -162,7 +162,7 @@ private:
         };
         for (int64_t i = 0; i < counts_[static_cast<int>(Bank::kBInt)]; ++i) {
             const InitialValue* v = valueOf(Bank::kBInt, i);
-            AppendU32(&out, v != nullptr ? v->word : 0);
+            kv::AppendLe32(out, v != nullptr ? v->word : 0);
         }
         for (int64_t i = 0; i < counts_[static_cast<int>(Bank::kBByte)]; ++i) {
             const InitialValue* v = valueOf(Bank::kBByte, i);
@@ -171,10 +171,10 @@ private:
         for (int64_t i = 0; i < counts_[static_cast<int>(Bank::kBString)]; ++i) {
             const InitialValue* v = valueOf(Bank::kBString, i);
             if (v == nullptr) {
-                AppendU32(&out, 0);
+                kv::AppendLe32(out, 0);
                 continue;
             }
-            AppendU32(&out, static_cast<uint32_t>(v->bytes.size()));
+            kv::AppendLe32(out, static_cast<uint32_t>(v->bytes.size()));
             out.insert(out.end(), v->bytes.begin(), v->bytes.end());
         }
         return out;
