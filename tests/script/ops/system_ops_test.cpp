@@ -19,7 +19,20 @@ namespace {
 
 using opstest::FrameTrace;
 
-class SystemOpsTest : public opstest::ScriptFrameTest {};
+class SystemOpsTest : public opstest::ScriptFrameTest {
+public:
+    // A game whose INIT makes the input object, with another program in front from its first
+    // frame on.
+    backend::WindowId StartWithTheWindowBehind() {
+        WriteScript("INIT", "calld CreateDirectInputManager\nl: line 1\njmp l\n");
+        Start();
+        Frame();
+        const backend::WindowId window = kv::g_mainWindow->Handle();
+        Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 0});
+        Pump();
+        return window;
+    }
+};
 
 TEST_F(SystemOpsTest, ACallComesBackAfterItselfAndLoadSnxReplacesTheScript) {
     WriteScript("INIT", "call CallSNX \"SUB\"\ndiscard\nline 7\ncalld LoadSNX \"NEXT\"\nend\n");
@@ -106,12 +119,7 @@ TEST_F(SystemOpsTest, TheCaptionTakesAtMost63BytesAndNeverHalfACharacter) {
 const std::string kInputFailedBox = "error|DirectInput\x83}\x83l\x81[\x83W\x83\x83\x90\xB6\x90\xAC\x82\xC9\x8E\xB8\x94s";
 
 TEST_F(SystemOpsTest, TheInputOperationRetriesWhileTheWindowIsBehindAndFailsAfterThirty) {
-    WriteScript("INIT", "calld CreateDirectInputManager\nl: line 1\njmp l\n");
-    Start();
-    Frame();
-    const backend::WindowId window = kv::g_mainWindow->Handle();
-    Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 0});
-    Pump();
+    const backend::WindowId window = StartWithTheWindowBehind();
     // Called directly: the frame does not run while the window is behind.
     const std::uint32_t before = Os().Clock().TickCount();
     EXPECT_EQ(kv::CreateDirectInputManager(), kv::kOpContinue);
@@ -140,12 +148,7 @@ TEST_F(SystemOpsTest, TheInputOperationRetriesWhileTheWindowIsBehindAndFailsAfte
 }
 
 TEST_F(SystemOpsTest, ClosingTheGameDuringTheInputRetriesStopsThemAndKeepsTheQuit) {
-    WriteScript("INIT", "calld CreateDirectInputManager\nl: line 1\njmp l\n");
-    Start();
-    Frame();
-    const backend::WindowId window = kv::g_mainWindow->Handle();
-    Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 0});
-    Pump();
+    StartWithTheWindowBehind();
     Os().Clock().SetSleepHook([this] {
         if (Os().Clock().SleepCalls() == 2) Os().Events().QueueSystemMessage({0, backend::MessageKind::Quit, 0, 0, 0});
     });
