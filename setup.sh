@@ -13,6 +13,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev lua5.4 liblua5.4-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick
+  xdg-utils
 )
 
 install_missing() {

@@ -5,6 +5,7 @@
 
 #include "backend/audio_device.h"
 #include "backend/clock_service.h"
+#include "backend/desktop_service.h"
 #include "backend/dialog_service.h"
 #include "backend/event_queue.h"
 #include "backend/file_service.h"
@@ -38,6 +39,7 @@ Services::~Services() {
     movies.reset();
     glyphs.reset();
     audio.reset();
+    desktop.reset();
     dialogs.reset();
     windows.reset();
     events.reset();
@@ -55,6 +57,7 @@ EventQueue& Hub::Events() const { return Required(services_.events, "event"); }
 WindowService& Hub::Windows() const { return Required(services_.windows, "window"); }
 ClockService& Hub::Clock() const { return Required(services_.clock, "clock"); }
 DialogService& Hub::Dialogs() const { return Required(services_.dialogs, "dialog"); }
+DesktopService& Hub::Desktop() const { return Required(services_.desktop, "desktop"); }
 
 void Install(std::unique_ptr<Hub> hub) { Slot() = std::move(hub); }
 

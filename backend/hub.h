@@ -1,6 +1,7 @@
 #pragma once
 // The door to the operating system. Engine code reaches every operating-system service through
-// the one installed hub: backend::Get().Files(), .Events(), .Windows(), .Clock(), .Dialogs().
+// the one installed hub: backend::Get().Files(), .Events(), .Windows(), .Clock(), .Dialogs(),
+// .Desktop().
 // Each service is its own interface (its own header here) with an SDL implementation
 // (backend/sdl, the programs) and a headless one (backend/headless, the tests). Texts cross the
 // door in the build's code page; paths are the engine's '\'-separated code-page paths.
@@ -19,6 +20,7 @@ class EventQueue;
 class WindowService;
 class ClockService;
 class DialogService;
+class DesktopService;
 class AudioDevice;   // backend/audio_device.h
 class GlyphService;  // backend/glyph_service.h
 class MovieService;  // backend/movie_service.h
@@ -34,6 +36,7 @@ struct Services {
     std::unique_ptr<EventQueue> events;
     std::unique_ptr<WindowService> windows;
     std::unique_ptr<DialogService> dialogs;
+    std::unique_ptr<DesktopService> desktop;
     // Optional: null until the task that builds each one fills it in.
     std::unique_ptr<AudioDevice> audio;
     std::unique_ptr<GlyphService> glyphs;
@@ -54,6 +57,7 @@ public:
     WindowService& Windows() const;
     ClockService& Clock() const;
     DialogService& Dialogs() const;
+    DesktopService& Desktop() const;
 
     // Null when the program has none.
     AudioDevice* Audio() const { return services_.audio.get(); }

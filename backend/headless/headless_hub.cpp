@@ -19,6 +19,7 @@ Services BuildServices(const HeadlessOptions& options) {
     services.events = std::move(events);
     services.windows = std::move(windows);
     services.dialogs = std::make_unique<HeadlessDialogs>();
+    services.desktop = std::make_unique<HeadlessDesktop>(*services.files, options.codePage);
     return services;
 }
 
@@ -30,6 +31,7 @@ HeadlessHub::HeadlessHub(const HeadlessOptions& options)
       clock_(static_cast<HeadlessClock*>(Installed().clock.get())),
       events_(static_cast<HeadlessEvents*>(Installed().events.get())),
       windows_(static_cast<HeadlessWindows*>(Installed().windows.get())),
-      dialogs_(static_cast<HeadlessDialogs*>(Installed().dialogs.get())) {}
+      dialogs_(static_cast<HeadlessDialogs*>(Installed().dialogs.get())),
+      desktop_(static_cast<HeadlessDesktop*>(Installed().desktop.get())) {}
 
 }  // namespace backend

@@ -8,6 +8,7 @@
 
 #include "backend/code_page.h"
 #include "backend/headless/headless_clock.h"
+#include "backend/headless/headless_desktop.h"
 #include "backend/headless/headless_dialogs.h"
 #include "backend/headless/headless_events.h"
 #include "backend/headless/headless_windows.h"
@@ -38,12 +39,14 @@ public:
     HeadlessEvents& Events() const { return *events_; }
     HeadlessWindows& Windows() const { return *windows_; }
     HeadlessDialogs& Dialogs() const { return *dialogs_; }
+    HeadlessDesktop& Desktop() const { return *desktop_; }
 
 private:
     HeadlessClock* clock_;
     HeadlessEvents* events_;
     HeadlessWindows* windows_;
     HeadlessDialogs* dialogs_;
+    HeadlessDesktop* desktop_;
 };
 
 }  // namespace backend

@@ -7,6 +7,7 @@
 
 #include "backend/posix/posix_file_service.h"
 #include "backend/posix/system_clock.h"
+#include "backend/posix/xdg_desktop.h"
 #include "backend/sdl/sdl_dialogs.h"
 #include "backend/sdl/sdl_events.h"
 #include "backend/sdl/sdl_windows.h"
@@ -35,6 +36,7 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     auto windows = std::make_unique<SdlWindows>(*events, page);
     events->Attach(*windows);
     services.dialogs = std::make_unique<SdlDialogs>(*windows, page);
+    services.desktop = std::make_unique<XdgDesktop>(*services.files, page);
     services.events = std::move(events);
     services.windows = std::move(windows);
     return std::make_unique<Hub>(std::move(services));

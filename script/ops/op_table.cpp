@@ -4,6 +4,7 @@
 
 #include "app/globals/globals.h"
 #include "script/ops/bank_ops.h"
+#include "script/ops/desktop_ops.h"
 #include "script/ops/dialog_ops.h"
 #include "script/ops/input_ops.h"
 #include "script/ops/op_state.h"
@@ -138,7 +139,7 @@ OpEntry g_operations[kOperationCount] = {
     {"SetClickableAreaRects", OpNotAvailable},  // 110
     {"ClearMaskLayer", OpNotAvailable},  // 111
     {"ReplayMsgBoxSound", OpNotAvailable},  // 112
-    {"OpenExternal", OpNotAvailable},  // 113
+    {"OpenExternal", OpenExternal},  // 113
     {"ClearBankA", ClearBankA},  // 114
     {"Substring", Substring},  // 115
     {"ConcatStrings", ConcatStrings},  // 116

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -59,6 +60,7 @@ public:
 TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     WriteDemo();
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     std::vector<std::string> captions = Play();
     const std::vector<std::string> expected = {
         "ZE-RoreroRerodi ver1.0",
@@ -69,15 +71,33 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
         "kvrebody demo - second screen",
     };
     EXPECT_EQ(captions, expected);
-    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"kvrebody demo|Play in full screen?"});
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"kvrebody demo|Play in full screen?",
+                                                    "kvrebody demo|Open the credits page?"}));
 
     // The answer outlives the run: the next start begins in full screen.
     EXPECT_TRUE(FileExistsNative("sav/SAVE__.KVR"));
     Reinstall(DefaultOptions());
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     bool fullScreenAtStart = false;
     Play(&fullScreenAtStart);
     EXPECT_TRUE(fullScreenAtStart);
+}
+
+TEST_F(DemoGameTest, OpensItsCreditsPageWhenThePlayerAsks) {
+    WriteDemo();
+    WriteFile("credits.html", ReadSource("demo/credits.html"));
+    const std::string page = std::filesystem::canonical(folder_).string() + "/credits.html";
+    for (bool open : {true, false}) {
+        Reinstall(DefaultOptions());
+        Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
+        Os().Dialogs().QueueMessageBoxAnswer(open ? backend::MessageBoxAnswer::Yes : backend::MessageBoxAnswer::No);
+        Play();
+        std::vector<std::string> opened;
+        for (const backend::OpenRequest& request : Os().Desktop().OpenRequests()) opened.push_back(request.opened);
+        EXPECT_EQ(opened, open ? std::vector<std::string>{page} : std::vector<std::string>{});
+        EXPECT_EQ(Os().Dialogs().UnexpectedMessageBoxes(), 0);
+    }
 }
 
 }  // namespace
