@@ -9,7 +9,7 @@ packages=(
   g++ cmake ninja-build pkg-config git
   libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-wine fonts-vlgothic fonts-wqy-microhei
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   googletest libgtest-dev libbenchmark-dev lua5.4 liblua5.4-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick

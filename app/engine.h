@@ -11,6 +11,10 @@ inline constexpr const char kGameCaption[] = "ZE-RoreroRerodi ver1.0";
 
 // 0 after a normal end, 1 when start-up stops or another instance runs.
 int WinMain();
+// The objects that live from before start-up to after shut-down, in their order (the movie
+// service's start first); the backend must be installed. Destroyed in the reverse order.
+void ConstructStaticObjects();
+void DestroyStaticObjects();
 // Takes one message when there is one (true); otherwise sleeps 1 ms (false).
 bool PeekMessageOrSleep(backend::WindowMessage& message);
 bool InitGame();

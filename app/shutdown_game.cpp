@@ -7,6 +7,7 @@
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
 #include "platform/input.h"
+#include "platform/movie_player.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
@@ -20,6 +21,7 @@ void DeleteGlobal(T*& object) {
 }  // namespace
 
 void ShutdownGame() {
+    DeleteGlobal(g_movie);  // first: its picture leaves the window, its thread ends
     DeleteGlobal(g_vm);
     if (g_mainWindow) g_mainWindow->SetInput(nullptr);
     DeleteGlobal(g_input);

@@ -22,7 +22,10 @@ bool PeekMessageOrSleep(backend::WindowMessage& message) {
     return false;
 }
 
-int WinMain() {
+namespace {
+
+// Start-up and the message loop, between the static objects' construction and destruction.
+int RunGame() {
     if (!backend::Get().Files().AcquireInstanceLock(kInstanceLockName)) return 1;
 
     if (!InitGame()) {
@@ -53,6 +56,15 @@ int WinMain() {
         MessageBoxOk(0, "This game failed to save commondatas.", "error");
     ShutdownGame();
     return 0;
+}
+
+}  // namespace
+
+int WinMain() {
+    ConstructStaticObjects();
+    const int result = RunGame();
+    DestroyStaticObjects();
+    return result;
 }
 
 }  // namespace kv

@@ -18,6 +18,7 @@ enum class MessageKind : std::uint32_t {
     Paint = 5,        // the window's contents must be shown again
     MouseMove = 6,    // x, y: pointer in client coordinates (800x600 space)
     Quit = 7,         // posted by PostQuitMessage; window 0
+    MoviePicture = 8, // value: the movie whose next picture is ready (the movie service shows it)
 };
 
 struct WindowMessage {

@@ -76,6 +76,11 @@ public:
     // Shows pixels in the client area; area is in the pixels' coordinates (the window's client
     // space). Never waits for the display's refresh.
     virtual void Present(WindowId window, const PixelView& pixels, Rect area) = 0;
+    // A picture over the whole client area, stretched to it and shown above everything Present
+    // shows (a movie playing in the window). HideOverlay takes it away; the window then gets a
+    // Paint message to show its own contents again.
+    virtual void ShowOverlay(WindowId window, const PixelView& pixels) = 0;
+    virtual void HideOverlay(WindowId window) = 0;
 
     // Calls the window procedure of the message's window; a Quit message goes nowhere.
     virtual std::int32_t DispatchMessage(const WindowMessage& message) = 0;

@@ -127,8 +127,20 @@ std::int32_t WindowTable::DispatchMessage(const WindowMessage& message) {
 }
 
 std::int32_t WindowTable::DefaultWindowProc(WindowId window, const WindowMessage& message) {
-    if (message.kind == MessageKind::Close) DestroyWindow(window);
+    if (message.kind == MessageKind::Close) {
+        DestroyWindow(window);
+        return 0;
+    }
+    auto handler = serviceHandlers_.find(message.kind);
+    if (handler != serviceHandlers_.end()) return handler->second(window, message);
     return 0;
+}
+
+void WindowTable::SetServiceMessageHandler(MessageKind kind, ServiceMessageHandler handler) {
+    if (handler)
+        serviceHandlers_[kind] = std::move(handler);
+    else
+        serviceHandlers_.erase(kind);
 }
 
 // ---- keyboard, mouse and focus ----

@@ -6,6 +6,7 @@
 // from its events.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -41,6 +42,12 @@ public:
     bool HasInputFocus(WindowId window) override;
     bool ReadKeyboard(WindowId window, std::uint8_t keys[256]) override;
     bool ReadMouse(WindowId window, MouseSnapshot& mouse) override;
+
+    // Messages a service posts to a window for itself (a movie's next picture): the default
+    // window procedure hands them to the service's handler, on the main thread. An empty handler
+    // takes the kind back; messages of a kind without a handler are dropped.
+    using ServiceMessageHandler = std::function<std::int32_t(WindowId, const WindowMessage&)>;
+    void SetServiceMessageHandler(MessageKind kind, ServiceMessageHandler handler);
 
     // For the event pump: a termination request destroys every window (and, when there is
     // none, posts the quit message itself).
@@ -80,6 +87,7 @@ private:
 
     EventQueue& events_;
     std::map<std::string, WindowProc> classes_;
+    std::map<MessageKind, ServiceMessageHandler> serviceHandlers_;
     std::map<WindowId, WindowRecord> windows_;
     WindowId nextWindow_ = 1;
 

@@ -11,6 +11,8 @@ PackReader* g_secondPack = nullptr;
 GameWindow* g_mainWindow = nullptr;
 Input* g_input = nullptr;
 VmState* g_vm = nullptr;
+MoviePlayer* g_movie = nullptr;
+ComInitializer* g_comInitializer = nullptr;
 
 GameState g_gameState{};
 

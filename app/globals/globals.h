@@ -8,9 +8,11 @@
 namespace kv {
 
 class AppEnv;
+class ComInitializer;
 class DisplayMode;
 class GameWindow;
 class Input;
+class MoviePlayer;
 class PackReader;
 class VmState;
 
@@ -21,6 +23,11 @@ extern PackReader* g_secondPack;
 extern GameWindow* g_mainWindow;
 extern Input* g_input;  // made by the script's input operation
 extern VmState* g_vm;
+extern MoviePlayer* g_movie;  // made by the movie operation, one movie at a time
+
+// The program's static objects (app/static_objects.cpp): made before start-up, deleted after
+// shut-down.
+extern ComInitializer* g_comInitializer;
 
 // Static block, zeroed by start-up.
 extern GameState g_gameState;

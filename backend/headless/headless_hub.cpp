@@ -1,5 +1,6 @@
 #include "backend/headless/headless_hub.h"
 
+#include "backend/ffmpeg/ffmpeg_movie_service.h"
 #include "backend/posix/posix_file_service.h"
 
 namespace backend {
@@ -16,6 +17,10 @@ Services BuildServices(const HeadlessOptions& options) {
         *events, HeadlessDisplay{options.desktopWidth, options.desktopHeight, options.desktopBitsPerPixel,
                                  options.failWindowCreation});
     events->Attach(*windows);
+    if (options.realMovies)
+        services.movies = std::make_unique<FfmpegMovieService>(*services.files, *events, *windows);
+    else
+        services.movies = std::make_unique<HeadlessMovies>(*services.clock, *services.files, *windows);
     services.events = std::move(events);
     services.windows = std::move(windows);
     services.dialogs = std::make_unique<HeadlessDialogs>();
@@ -32,6 +37,7 @@ HeadlessHub::HeadlessHub(const HeadlessOptions& options)
       events_(static_cast<HeadlessEvents*>(Installed().events.get())),
       windows_(static_cast<HeadlessWindows*>(Installed().windows.get())),
       dialogs_(static_cast<HeadlessDialogs*>(Installed().dialogs.get())),
-      desktop_(static_cast<HeadlessDesktop*>(Installed().desktop.get())) {}
+      desktop_(static_cast<HeadlessDesktop*>(Installed().desktop.get())),
+      fakeMovies_(options.realMovies ? nullptr : static_cast<HeadlessMovies*>(Installed().movies.get())) {}
 
 }  // namespace backend

@@ -11,6 +11,7 @@
 #include "backend/headless/headless_desktop.h"
 #include "backend/headless/headless_dialogs.h"
 #include "backend/headless/headless_events.h"
+#include "backend/headless/headless_movies.h"
 #include "backend/headless/headless_windows.h"
 #include "backend/hub.h"
 
@@ -26,6 +27,8 @@ struct HeadlessOptions {
     std::int32_t desktopBitsPerPixel = 32;
     std::uint32_t startTick = 0;  // the virtual millisecond clock's first value
     bool failWindowCreation = false;
+    // Movies decoded for real (FFmpeg, in real time, without sound) instead of the fake ones.
+    bool realMovies = false;
     // A loop that sleeps this often without ending is stopped as if terminated (a test that
     // forgot to end the game must not hang); 0 disables the guard.
     std::uint64_t sleepLimit = 200000;
@@ -40,6 +43,8 @@ public:
     HeadlessWindows& Windows() const { return *windows_; }
     HeadlessDialogs& Dialogs() const { return *dialogs_; }
     HeadlessDesktop& Desktop() const { return *desktop_; }
+    // Null when the hub decodes movies for real.
+    HeadlessMovies* FakeMovies() const { return fakeMovies_; }
 
 private:
     HeadlessClock* clock_;
@@ -47,6 +52,7 @@ private:
     HeadlessWindows* windows_;
     HeadlessDialogs* dialogs_;
     HeadlessDesktop* desktop_;
+    HeadlessMovies* fakeMovies_;
 };
 
 }  // namespace backend

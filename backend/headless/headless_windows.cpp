@@ -30,8 +30,7 @@ Rect HeadlessWindows::DesktopRect() { return Rect{0, 0, display_.desktopWidth, d
 
 std::int32_t HeadlessWindows::DesktopBitsPerPixel() { return display_.desktopBitsPerPixel; }
 
-void HeadlessWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
-    if (!FindWindow(window) || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
+PresentedFrame HeadlessWindows::Capture(WindowId window, const PixelView& pixels, Rect area) {
     PresentedFrame frame;
     frame.window = window;
     frame.width = pixels.width;
@@ -47,7 +46,33 @@ void HeadlessWindows::Present(WindowId window, const PixelView& pixels, Rect are
         const std::uint8_t* source = pixels.bits + static_cast<std::ptrdiff_t>(memoryRow) * pixels.stride;
         std::copy(source, source + rowBytes, frame.bgr.begin() + static_cast<std::ptrdiff_t>(rowBytes) * y);
     }
-    frames_.push_back(std::move(frame));
+    return frame;
+}
+
+void HeadlessWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
+    if (!FindWindow(window) || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
+    frames_.push_back(Capture(window, pixels, area));
+}
+
+void HeadlessWindows::ShowOverlay(WindowId window, const PixelView& pixels) {
+    if (!FindWindow(window) || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
+    overlays_.push_back(Capture(window, pixels, Rect{0, 0, pixels.width, pixels.height}));
+    if (!OverlayShown(window)) overlaid_.push_back(window);
+}
+
+void HeadlessWindows::HideOverlay(WindowId window) {
+    auto it = std::find(overlaid_.begin(), overlaid_.end(), window);
+    if (it == overlaid_.end()) return;
+    overlaid_.erase(it);
+    if (FindWindow(window)) Events().PostMessage(WindowMessage{window, MessageKind::Paint, 0, 0, 0});
+}
+
+bool HeadlessWindows::OverlayShown(WindowId window) const {
+    return std::find(overlaid_.begin(), overlaid_.end(), window) != overlaid_.end();
+}
+
+void HeadlessWindows::OnWindowDestroyed(WindowId id, WindowRecord&) {
+    overlaid_.erase(std::remove(overlaid_.begin(), overlaid_.end(), id), overlaid_.end());
 }
 
 }  // namespace backend

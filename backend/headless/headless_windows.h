@@ -31,6 +31,10 @@ public:
     // ---- what the test sees ----
     const std::vector<PresentedFrame>& Frames() const { return frames_; }
     void ClearFrames() { frames_.clear(); }
+    // Every picture shown over a window with ShowOverlay, in order (area: the whole picture).
+    const std::vector<PresentedFrame>& Overlays() const { return overlays_; }
+    // True while a window shows an overlay picture.
+    bool OverlayShown(WindowId window) const;
     // Every message handed to DispatchMessage, in order.
     const std::vector<WindowMessage>& Dispatched() const { return dispatched_; }
     // The oldest window still there, 0 for none.
@@ -41,14 +45,22 @@ public:
     Rect DesktopRect() override;
     std::int32_t DesktopBitsPerPixel() override;
     void Present(WindowId window, const PixelView& pixels, Rect area) override;
+    void ShowOverlay(WindowId window, const PixelView& pixels) override;
+    void HideOverlay(WindowId window) override;
     std::int32_t DispatchMessage(const WindowMessage& message) override;
 
 protected:
     bool OnWindowCreated(WindowId id, WindowRecord& record) override;
+    void OnWindowDestroyed(WindowId id, WindowRecord& record) override;
 
 private:
+    // The whole picture, top row first, with the part of it the area names.
+    static PresentedFrame Capture(WindowId window, const PixelView& pixels, Rect area);
+
     HeadlessDisplay display_;
     std::vector<PresentedFrame> frames_;
+    std::vector<PresentedFrame> overlays_;
+    std::vector<WindowId> overlaid_;
     std::vector<WindowMessage> dispatched_;
 };
 

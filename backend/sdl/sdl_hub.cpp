@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "backend/ffmpeg/ffmpeg_movie_service.h"
 #include "backend/posix/posix_file_service.h"
 #include "backend/posix/system_clock.h"
 #include "backend/posix/xdg_desktop.h"
@@ -37,6 +38,7 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     events->Attach(*windows);
     services.dialogs = std::make_unique<SdlDialogs>(*windows, page);
     services.desktop = std::make_unique<XdgDesktop>(*services.files, page);
+    services.movies = std::make_unique<FfmpegMovieService>(*services.files, *events, *windows);
     services.events = std::move(events);
     services.windows = std::move(windows);
     return std::make_unique<Hub>(std::move(services));

@@ -10,11 +10,7 @@ namespace backend {
 SdlWindows::SdlWindows(EventQueue& events, CodePage page) : WindowTable(events), page_(page) {}
 
 SdlWindows::~SdlWindows() {
-    for (auto& entry : natives_) {
-        if (entry.second.texture) SDL_DestroyTexture(entry.second.texture);
-        if (entry.second.renderer) SDL_DestroyRenderer(entry.second.renderer);
-        if (entry.second.window) SDL_DestroyWindow(entry.second.window);
-    }
+    for (auto& entry : natives_) DestroyNative(entry.second);
     natives_.clear();
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     // The hub destroys the SDL services that may start other subsystems (sound, movies) before
@@ -76,12 +72,18 @@ bool SdlWindows::OnWindowCreated(WindowId id, WindowRecord& record) {
     return true;
 }
 
+void SdlWindows::DestroyNative(NativeWindow& native) {
+    if (native.overlay) SDL_DestroyTexture(native.overlay);
+    if (native.texture) SDL_DestroyTexture(native.texture);
+    if (native.renderer) SDL_DestroyRenderer(native.renderer);
+    if (native.window) SDL_DestroyWindow(native.window);
+    native = NativeWindow{};
+}
+
 void SdlWindows::OnWindowDestroyed(WindowId id, WindowRecord&) {
     auto it = natives_.find(id);
     if (it == natives_.end()) return;
-    if (it->second.texture) SDL_DestroyTexture(it->second.texture);
-    if (it->second.renderer) SDL_DestroyRenderer(it->second.renderer);
-    if (it->second.window) SDL_DestroyWindow(it->second.window);
+    DestroyNative(it->second);
     natives_.erase(it);
 }
 
@@ -157,6 +159,7 @@ void SdlWindows::ShowTexture(NativeWindow& native) {
     SDL_SetRenderDrawColor(native.renderer, 0, 0, 0, 255);
     SDL_RenderClear(native.renderer);
     SDL_RenderCopy(native.renderer, native.texture, nullptr, nullptr);
+    if (native.overlayShown) SDL_RenderCopy(native.renderer, native.overlay, nullptr, nullptr);
     SDL_RenderPresent(native.renderer);
 }
 
@@ -184,6 +187,44 @@ void SdlWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
         }
     }
     ShowTexture(native);
+}
+
+void SdlWindows::ShowOverlay(WindowId window, const PixelView& pixels) {
+    auto it = natives_.find(window);
+    if (it == natives_.end() || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
+    NativeWindow& native = it->second;
+    if (!native.overlay || native.overlayWidth != pixels.width || native.overlayHeight != pixels.height) {
+        if (native.overlay) SDL_DestroyTexture(native.overlay);
+        native.overlay = SDL_CreateTexture(native.renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
+                                           pixels.width, pixels.height);
+        native.overlayWidth = native.overlay ? pixels.width : 0;
+        native.overlayHeight = native.overlay ? pixels.height : 0;
+        if (!native.overlay) {
+            native.overlayShown = false;
+            return;
+        }
+    }
+    void* bits = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(native.overlay, nullptr, &bits, &pitch) == 0) {
+        const std::size_t rowBytes = static_cast<std::size_t>(pixels.width) * 3u;
+        for (int y = 0; y < pixels.height; ++y) {
+            const int memoryRow = pixels.bottomUp ? pixels.height - 1 - y : y;
+            std::memcpy(static_cast<std::uint8_t*>(bits) + static_cast<std::ptrdiff_t>(y) * pitch,
+                        pixels.bits + static_cast<std::ptrdiff_t>(memoryRow) * pixels.stride, rowBytes);
+        }
+        SDL_UnlockTexture(native.overlay);
+    }
+    native.overlayShown = true;
+    ShowTexture(native);
+}
+
+void SdlWindows::HideOverlay(WindowId window) {
+    auto it = natives_.find(window);
+    if (it == natives_.end() || !it->second.overlayShown) return;
+    it->second.overlayShown = false;
+    ShowTexture(it->second);
+    Events().PostMessage(WindowMessage{window, MessageKind::Paint, 0, 0, 0});
 }
 
 WindowId SdlWindows::FindId(Uint32 sdlWindowId) const {

@@ -22,6 +22,8 @@ public:
     Rect DesktopRect() override;
     std::int32_t DesktopBitsPerPixel() override;
     void Present(WindowId window, const PixelView& pixels, Rect area) override;
+    void ShowOverlay(WindowId window, const PixelView& pixels) override;
+    void HideOverlay(WindowId window) override;
     std::int32_t DefaultWindowProc(WindowId window, const WindowMessage& message) override;
 
     // ---- for the event pump and the message boxes ----
@@ -48,10 +50,16 @@ private:
         int textureWidth = 0;
         int textureHeight = 0;
         bool fullScreen = false;
+        // The picture over the client area (a movie), drawn stretched above the texture.
+        SDL_Texture* overlay = nullptr;
+        int overlayWidth = 0;
+        int overlayHeight = 0;
+        bool overlayShown = false;
     };
 
     bool EnsureVideo();
     void ShowTexture(NativeWindow& native);
+    static void DestroyNative(NativeWindow& native);
 
     CodePage page_;
     bool videoReady_ = false;

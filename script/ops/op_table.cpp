@@ -7,6 +7,7 @@
 #include "script/ops/desktop_ops.h"
 #include "script/ops/dialog_ops.h"
 #include "script/ops/input_ops.h"
+#include "script/ops/movie_ops.h"
 #include "script/ops/op_state.h"
 #include "script/ops/query_ops.h"
 #include "script/ops/setting_ops.h"
@@ -190,9 +191,9 @@ OpEntry g_operations[kOperationCount] = {
     {"ReadyToSaveLoadClickableMap2", OpNotAvailable},  // 161
     {"ReadyClickableMap", OpNotAvailable},  // 162
     {"RunClickableMap", OpNotAvailable},  // 163
-    {"ReadyToPlayMovie", OpNotAvailable},  // 164
-    {"WaitMovie", OpNotAvailable},  // 165
-    {"EndMovie", OpNotAvailable},  // 166
+    {"ReadyToPlayMovie", ReadyToPlayMovie},  // 164
+    {"WaitMovie", WaitMovie},  // 165
+    {"EndMovie", EndMovie},  // 166
     {"ReadyRClickWait", OpNotAvailable},  // 167
     {"RunClickableMapWithRClick", OpNotAvailable},  // 168
     {"ReadyTimedWait", ReadyTimedWait},  // 169

@@ -1,0 +1,68 @@
+#include "backend/ffmpeg/ffmpeg_movie_service.h"
+
+#include "backend/ffmpeg/ffmpeg_movie.h"
+#include "backend/ffmpeg/movie_decoder.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace backend {
+
+namespace {
+// Decoding threads of a movie's pictures.
+constexpr int kPictureThreads = 2;
+}  // namespace
+
+FfmpegMovieService::FfmpegMovieService(FileService& files, EventQueue& events, WindowTable& windows)
+    : files_(files), events_(events), windows_(windows) {
+    windows_.SetServiceMessageHandler(MessageKind::MoviePicture,
+                                      [this](WindowId, const WindowMessage& message) { return ShowPicture(message); });
+}
+
+FfmpegMovieService::~FfmpegMovieService() {
+    windows_.SetServiceMessageHandler(MessageKind::MoviePicture, {});
+    Shutdown();
+}
+
+bool FfmpegMovieService::Start() {
+    if (!started_) {
+        // Damaged files make FFmpeg talk; the game's output is no place for it.
+        logLevelBefore_ = av_log_get_level();
+        av_log_set_level(AV_LOG_QUIET);
+        started_ = true;
+    }
+    return true;
+}
+
+void FfmpegMovieService::Shutdown() {
+    if (!started_) return;
+    av_log_set_level(logLevelBefore_);
+    started_ = false;
+}
+
+std::unique_ptr<Movie> FfmpegMovieService::Open(std::string_view path, WindowId window) {
+    if (!started_ || !windows_.IsWindow(window)) return nullptr;
+    const Rect client = windows_.GetClientRect(window);
+    MovieDecoderOptions options;
+    options.pictureWidth = client.width;
+    options.pictureHeight = client.height;
+    options.threads = kPictureThreads;
+    std::unique_ptr<MovieDecoder> decoder = MovieDecoder::Open(files_.OpenFile(path, FileMode::Read), options);
+    if (!decoder) return nullptr;
+    const std::uint32_t id = nextId_++;
+    auto movie = std::make_unique<FfmpegMovie>(*this, id, window, Rect{0, 0, client.width, client.height},
+                                               std::move(decoder), events_, windows_);
+    movies_[id] = movie.get();
+    return movie;
+}
+
+void FfmpegMovieService::Forget(std::uint32_t id) { movies_.erase(id); }
+
+std::int32_t FfmpegMovieService::ShowPicture(const WindowMessage& message) {
+    auto it = movies_.find(message.value);
+    if (it != movies_.end()) it->second->ShowNewestPicture();
+    return 0;
+}
+
+}  // namespace backend

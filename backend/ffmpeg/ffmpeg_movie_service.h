@@ -1,0 +1,43 @@
+#pragma once
+// The movie service on FFmpeg, over any window table (the SDL windows in the programs, the
+// headless ones in the tests that play real files). Pictures reach the window through its
+// message queue, so they are shown on the main thread, also while the window is inactive.
+
+#include <cstdint>
+#include <map>
+
+#include "backend/event_queue.h"
+#include "backend/file_service.h"
+#include "backend/movie_service.h"
+#include "backend/window_table.h"
+
+namespace backend {
+
+class FfmpegMovie;
+
+class FfmpegMovieService final : public MovieService {
+public:
+    FfmpegMovieService(FileService& files, EventQueue& events, WindowTable& windows);
+    // Every movie must be gone before the service.
+    ~FfmpegMovieService() override;
+
+    bool Start() override;
+    void Shutdown() override;
+    std::unique_ptr<Movie> Open(std::string_view path, WindowId window) override;
+
+    // For a movie going away: its picture messages find nothing from now on.
+    void Forget(std::uint32_t id);
+
+private:
+    std::int32_t ShowPicture(const WindowMessage& message);
+
+    FileService& files_;
+    EventQueue& events_;
+    WindowTable& windows_;
+    bool started_ = false;
+    int logLevelBefore_ = 0;
+    std::map<std::uint32_t, FfmpegMovie*> movies_;  // main thread only
+    std::uint32_t nextId_ = 1;
+};
+
+}  // namespace backend
