@@ -31,6 +31,7 @@ public:
         WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
         WriteScript("INIT.SNX", ReadSource("demo/scripts/INIT.kvs"));
         WriteScript("SCENE1.SNX", ReadSource("demo/scripts/SCENE1.kvs"));
+        WriteFile("OPENING.MPG", std::string_view("the fake movie service plays any file"));
     }
 
     // Plays until the second screen has shown, clicking when asked to; returns every caption
@@ -73,6 +74,9 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     EXPECT_EQ(captions, expected);
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"kvrebody demo|Play in full screen?",
                                                     "kvrebody demo|Open the credits page?"}));
+    // The opening movie played to its end before the first caption of the demo.
+    ASSERT_EQ(Os().FakeMovies()->OpenedPaths().size(), 1u);
+    EXPECT_EQ(Os().FakeMovies()->OpenedPaths()[0], EngineFolder() + "OPENING.MPG");
 
     // The answer outlives the run: the next start begins in full screen.
     EXPECT_TRUE(FileExistsNative("sav/SAVE__.KVR"));
