@@ -7,13 +7,18 @@ build=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-run() {  # target corpus runs
+run() {  # target corpus runs (corpus: a folder of fuzz/corpus, or an absolute path)
+  local corpus=$2
+  [[ $corpus = /* ]] || corpus=$root/fuzz/corpus/$corpus
   mkdir -p "$scratch/$1"
   echo "-- $1 ($3 runs)"
-  "$build/fuzz/$1" -runs="$3" -seed=1 -print_final_stats=0 "$scratch/$1" "$root/fuzz/corpus/$2" 2>"$scratch/$1.log" ||
+  "$build/fuzz/$1" -runs="$3" -seed=1 -print_final_stats=0 "$scratch/$1" "$corpus" 2>"$scratch/$1.log" ||
     { tail -50 "$scratch/$1.log" >&2; exit 1; }
 }
 run fuzz_vm vm 20000
 run fuzz_pack_index pack_index 20000
 run fuzz_expand_text expand_text 50000
 run fuzz_common_data common_data 20000
+# Movie seeds are made here, small and short, in each container the tests use.
+for movie in bars.mpg bars.wmv bars.avi; do "$root/tools/make_movie.sh" "$scratch/movie-seeds/$movie" 0.3 64x48; done
+run fuzz_movie "$scratch/movie-seeds" 3000

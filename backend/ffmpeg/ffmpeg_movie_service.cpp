@@ -3,10 +3,6 @@
 #include "backend/ffmpeg/ffmpeg_movie.h"
 #include "backend/ffmpeg/movie_decoder.h"
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 namespace backend {
 
 namespace {
@@ -26,18 +22,15 @@ FfmpegMovieService::~FfmpegMovieService() {
 }
 
 bool FfmpegMovieService::Start() {
-    if (!started_) {
-        // Damaged files make FFmpeg talk; the game's output is no place for it.
-        logLevelBefore_ = av_log_get_level();
-        av_log_set_level(AV_LOG_QUIET);
-        started_ = true;
-    }
+    // The game's output is no place for what FFmpeg says about damaged files.
+    SilenceDecoderMessages(true);
+    started_ = true;
     return true;
 }
 
 void FfmpegMovieService::Shutdown() {
     if (!started_) return;
-    av_log_set_level(logLevelBefore_);
+    SilenceDecoderMessages(false);
     started_ = false;
 }
 

@@ -35,7 +35,6 @@ private:
     EventQueue& events_;
     WindowTable& windows_;
     bool started_ = false;
-    int logLevelBefore_ = 0;
     std::map<std::uint32_t, FfmpegMovie*> movies_;  // main thread only
     std::uint32_t nextId_ = 1;
 };

@@ -219,6 +219,8 @@ struct MovieDecoder::State {
     }
 };
 
+void SilenceDecoderMessages(bool silent) { av_log_set_level(silent ? AV_LOG_QUIET : AV_LOG_INFO); }
+
 MovieDecoder::MovieDecoder(std::unique_ptr<State> state) : state_(std::move(state)) {}
 MovieDecoder::~MovieDecoder() = default;
 

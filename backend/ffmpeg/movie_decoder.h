@@ -25,6 +25,9 @@ struct MovieDecoderOptions {
     int threads = 1;  // threads of the picture decoder
 };
 
+// FFmpeg's own messages (damaged files make it talk) off, or back at its default level.
+void SilenceDecoderMessages(bool silent);
+
 class MovieDecoder {
 public:
     // Null when the file is no movie FFmpeg can read, or holds no picture stream it can decode
