@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the real program on the demo game: once under SDL's offscreen driver, once in a real
-# window under Xvfb with a screenshot compared against the expected first screen. Each run is
-# ended with SIGTERM, which must end the game cleanly (exit code 0).
+# window under Xvfb, where the opening movie's colour bars must show in the window and, once
+# the movie is over, the screen must equal the expected first screen. Each run is ended with
+# SIGTERM, which must end the game cleanly (exit code 0).
 set -euo pipefail
 game=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -34,12 +35,27 @@ trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 DISPLAY=$display SDL_AUDIODRIVER=dummy "$game/kvrebody" 2>"$work/x11.err" &
 pid=$!
-sleep 3
-kill -0 "$pid" || { cat "$work/x11.err" >&2; echo "the program ended by itself" >&2; exit 1; }
-xwd -root -display "$display" -silent > "$work/screen.xwd"
 # No window manager draws a frame, but the window is placed as if one did: the framed outer
 # rectangle (806x632) is centred on the 1024x768 screen, which puts the client area at 112,97.
 # The white root around it shows that the window is where it should be.
+sleep 1.5
+xwd -root -display "$display" -silent > "$work/movie.xwd"
+# The opening movie (three seconds of colour bars) covers the client area: the seven upper bars,
+# grey, yellow, cyan, green, magenta, red and blue, each at about 75 %, a third of the way down.
+bars=""
+for bar in 0 1 2 3 4 5 6; do
+  bars+=$(convert "$work/movie.xwd" -crop "1x1+$((112 + (2 * bar + 1) * 800 / 14))+297" +repage \
+    -format '%[fx:r>0.5?1:0]%[fx:g>0.5?1:0]%[fx:b>0.5?1:0] ' info:)
+done
+echo "movie bars (rgb): $bars"
+if [ "$bars" != "111 110 011 010 101 100 001 " ]; then
+  convert "$work/movie.xwd" "${KV_SCREENSHOT_OUT:-/tmp}/kvrebody-movie.png" || true
+  echo "the opening movie does not show in the window" >&2
+  exit 1
+fi
+sleep 4.5
+kill -0 "$pid" || { cat "$work/x11.err" >&2; echo "the program ended by itself" >&2; exit 1; }
+xwd -root -display "$display" -silent > "$work/screen.xwd"
 convert "$work/screen.xwd" -crop 800x600+112+97 +repage "$work/screen.png"
 kill -TERM "$pid"
 wait_exit "$pid" 10 || { cat "$work/x11.err" >&2; exit 1; }
