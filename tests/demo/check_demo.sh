@@ -38,14 +38,23 @@ pid=$!
 # No window manager draws a frame, but the window is placed as if one did: the framed outer
 # rectangle (806x632) is centred on the 1024x768 screen, which puts the client area at 112,97.
 # The white root around it shows that the window is where it should be.
-sleep 1.5
-xwd -root -display "$display" -silent > "$work/movie.xwd"
 # The opening movie (three seconds of colour bars) covers the client area: the seven upper bars,
 # grey, yellow, cyan, green, magenta, red and blue, each at about 75 %, a third of the way down.
+# A loaded machine may take a while to bring the window up: look for them for a few seconds.
+movie_bars() {
+  local bars="" bar
+  for bar in 0 1 2 3 4 5 6; do
+    bars+=$(convert "$work/movie.xwd" -crop "1x1+$((112 + (2 * bar + 1) * 800 / 14))+297" +repage \
+      -format '%[fx:r>0.5?1:0]%[fx:g>0.5?1:0]%[fx:b>0.5?1:0] ' info:)
+  done
+  echo "$bars"
+}
 bars=""
-for bar in 0 1 2 3 4 5 6; do
-  bars+=$(convert "$work/movie.xwd" -crop "1x1+$((112 + (2 * bar + 1) * 800 / 14))+297" +repage \
-    -format '%[fx:r>0.5?1:0]%[fx:g>0.5?1:0]%[fx:b>0.5?1:0] ' info:)
+for _ in $(seq 30); do
+  sleep 0.2
+  xwd -root -display "$display" -silent > "$work/movie.xwd"
+  bars=$(movie_bars)
+  [ "$bars" = "111 110 011 010 101 100 001 " ] && break
 done
 echo "movie bars (rgb): $bars"
 if [ "$bars" != "111 110 011 010 101 100 001 " ]; then
@@ -53,7 +62,8 @@ if [ "$bars" != "111 110 011 010 101 100 001 " ]; then
   echo "the opening movie does not show in the window" >&2
   exit 1
 fi
-sleep 4.5
+# After the movie the game's own screen is back.
+sleep 4
 kill -0 "$pid" || { cat "$work/x11.err" >&2; echo "the program ended by itself" >&2; exit 1; }
 xwd -root -display "$display" -silent > "$work/screen.xwd"
 convert "$work/screen.xwd" -crop 800x600+112+97 +repage "$work/screen.png"
