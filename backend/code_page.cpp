@@ -56,6 +56,19 @@ bool FromUtf8(CodePage page, std::string_view text, std::string& out) {
     return Convert(IconvName(page), "UTF-8", text, out);
 }
 
+bool ToCodePoint(CodePage page, std::uint32_t code, char32_t& codePoint) {
+    if (code > 0xFFFF) return false;
+    std::string bytes;
+    if (code > 0xFF) bytes += static_cast<char>(code >> 8);
+    bytes += static_cast<char>(code & 0xFF);
+    std::string utf32;
+    // A code of two single-byte characters converts to two: it is not one character.
+    if (!Convert("UTF-32LE", IconvName(page), bytes, utf32) || utf32.size() != 4) return false;
+    const auto* u = reinterpret_cast<const unsigned char*>(utf32.data());
+    codePoint = static_cast<char32_t>(u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<std::uint32_t>(u[3]) << 24));
+    return true;
+}
+
 std::string ToUtf8Lossy(CodePage page, std::string_view text) {
     std::string out;
     if (ToUtf8(page, text, out)) return out;

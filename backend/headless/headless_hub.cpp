@@ -25,6 +25,7 @@ Services BuildServices(const HeadlessOptions& options) {
     services.windows = std::move(windows);
     services.dialogs = std::make_unique<HeadlessDialogs>();
     services.desktop = std::make_unique<HeadlessDesktop>(*services.files, options.codePage);
+    services.glyphs = std::make_unique<HeadlessGlyphs>();
     return services;
 }
 
@@ -38,6 +39,7 @@ HeadlessHub::HeadlessHub(const HeadlessOptions& options)
       windows_(static_cast<HeadlessWindows*>(Installed().windows.get())),
       dialogs_(static_cast<HeadlessDialogs*>(Installed().dialogs.get())),
       desktop_(static_cast<HeadlessDesktop*>(Installed().desktop.get())),
-      fakeMovies_(options.realMovies ? nullptr : static_cast<HeadlessMovies*>(Installed().movies.get())) {}
+      fakeMovies_(options.realMovies ? nullptr : static_cast<HeadlessMovies*>(Installed().movies.get())),
+      glyphs_(static_cast<HeadlessGlyphs*>(Installed().glyphs.get())) {}
 
 }  // namespace backend

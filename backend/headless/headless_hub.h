@@ -12,6 +12,7 @@
 #include "backend/headless/headless_dialogs.h"
 #include "backend/headless/headless_events.h"
 #include "backend/headless/headless_movies.h"
+#include "backend/headless/headless_glyphs.h"
 #include "backend/headless/headless_windows.h"
 #include "backend/hub.h"
 
@@ -45,6 +46,8 @@ public:
     HeadlessDesktop& Desktop() const { return *desktop_; }
     // Null when the hub decodes movies for real.
     HeadlessMovies* FakeMovies() const { return fakeMovies_; }
+    // Glyphs made by rule from the character code (no fonts needed).
+    HeadlessGlyphs& Glyphs() const { return *glyphs_; }
 
 private:
     HeadlessClock* clock_;
@@ -53,6 +56,7 @@ private:
     HeadlessDialogs* dialogs_;
     HeadlessDesktop* desktop_;
     HeadlessMovies* fakeMovies_;
+    HeadlessGlyphs* glyphs_;
 };
 
 }  // namespace backend

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "backend/ffmpeg/ffmpeg_movie_service.h"
+#include "backend/fonts/freetype_glyphs.h"
 #include "backend/posix/posix_file_service.h"
 #include "backend/posix/system_clock.h"
 #include "backend/posix/xdg_desktop.h"
@@ -41,6 +42,7 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     services.movies = std::make_unique<FfmpegMovieService>(*services.files, *events, *windows);
     services.events = std::move(events);
     services.windows = std::move(windows);
+    services.glyphs = std::make_unique<FreetypeGlyphs>(page);
     return std::make_unique<Hub>(std::move(services));
 }
 

@@ -8,7 +8,8 @@
 
 namespace backend {
 
-// SDL2 for windows, events and message boxes; POSIX files; the system clock. Ctrl+C and kill
+// SDL2 for windows, events and message boxes; POSIX files; the system clock; FreeType glyphs
+// from the installed fonts, with the fallback faces of the code page. Ctrl+C and kill
 // end the game as the script's quit operation does, without the exit question.
 std::unique_ptr<Hub> CreateNativeHub(CodePage page);
 
