@@ -56,16 +56,29 @@ bool FromUtf8(CodePage page, std::string_view text, std::string& out) {
     return Convert(IconvName(page), "UTF-8", text, out);
 }
 
-bool ToCodePoint(CodePage page, std::uint32_t code, char32_t& codePoint) {
-    if (code > 0xFFFF) return false;
-    std::string bytes;
-    if (code > 0xFF) bytes += static_cast<char>(code >> 8);
-    bytes += static_cast<char>(code & 0xFF);
-    std::string utf32;
+CodePointDecoder::CodePointDecoder(CodePage page) : converter_(iconv_open("UTF-32LE", IconvName(page))) {}
+
+CodePointDecoder::~CodePointDecoder() {
+    if (converter_ != reinterpret_cast<void*>(-1)) iconv_close(static_cast<iconv_t>(converter_));
+}
+
+bool CodePointDecoder::Decode(std::uint32_t code, char32_t& codePoint) {
+    if (converter_ == reinterpret_cast<void*>(-1) || code > 0xFFFF) return false;
+    const auto cd = static_cast<iconv_t>(converter_);
+    char bytes[2];
+    std::size_t inLeft = 0;
+    if (code > 0xFF) bytes[inLeft++] = static_cast<char>(code >> 8);
+    bytes[inLeft++] = static_cast<char>(code & 0xFF);
+    unsigned char utf32[8];
+    char* in = bytes;
+    char* out = reinterpret_cast<char*>(utf32);
+    std::size_t outLeft = sizeof utf32;
+    const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // no shift state carries over to the next code
     // A code of two single-byte characters converts to two: it is not one character.
-    if (!Convert("UTF-32LE", IconvName(page), bytes, utf32) || utf32.size() != 4) return false;
-    const auto* u = reinterpret_cast<const unsigned char*>(utf32.data());
-    codePoint = static_cast<char32_t>(u[0] | (u[1] << 8) | (u[2] << 16) | (static_cast<std::uint32_t>(u[3]) << 24));
+    if (result == static_cast<std::size_t>(-1) || inLeft != 0 || sizeof utf32 - outLeft != 4) return false;
+    codePoint = static_cast<char32_t>(utf32[0] | (utf32[1] << 8) | (utf32[2] << 16) |
+                                      (static_cast<std::uint32_t>(utf32[3]) << 24));
     return true;
 }
 

@@ -25,8 +25,21 @@ bool FromUtf8(CodePage page, std::string_view text, std::string& out);
 // For messages: converts what it can and replaces what it cannot with '?'.
 std::string ToUtf8Lossy(CodePage page, std::string_view text);
 
-// The Unicode character that the code names: a single byte, or a double-byte code with the lead
-// byte in bits 8-15. False when the code is not one character of the code page.
-bool ToCodePoint(CodePage page, std::uint32_t code, char32_t& codePoint);
+// Turns character codes of a code page into Unicode characters, keeping its converter open for
+// callers that convert one character at a time.
+class CodePointDecoder {
+public:
+    explicit CodePointDecoder(CodePage page);
+    ~CodePointDecoder();
+    CodePointDecoder(const CodePointDecoder&) = delete;
+    CodePointDecoder& operator=(const CodePointDecoder&) = delete;
+
+    // The character that the code names: a single byte, or a double-byte code with the lead byte
+    // in bits 8-15. False when the code is not one character of the code page.
+    bool Decode(std::uint32_t code, char32_t& codePoint);
+
+private:
+    void* converter_;  // iconv_t
+};
 
 }  // namespace backend

@@ -107,6 +107,7 @@ const char* FallbackLanguage(CodePage page) { return page == CodePage::Gbk ? "zh
 
 struct FreetypeGlyphs::State {
     CodePage page;
+    CodePointDecoder decoder;
     FT_Library library = nullptr;
     FontCatalog catalog;
     std::map<std::pair<std::string, std::int32_t>, OpenFace> faces;  // by file and face index
@@ -117,7 +118,7 @@ struct FreetypeGlyphs::State {
     ResolvedFont* lastFont = nullptr;
     std::string lastFile;
 
-    explicit State(CodePage codePage) : page(codePage) {
+    explicit State(CodePage codePage) : page(codePage), decoder(codePage) {
         if (FT_Init_FreeType(&library) != 0) library = nullptr;
     }
     ~State() {
@@ -262,7 +263,7 @@ struct FreetypeGlyphs::State {
         KeptGlyph glyph;
         char32_t character = 0;
         FT_UInt glyphIndex = 0;
-        if (ToCodePoint(page, code, character)) {
+        if (decoder.Decode(code, character)) {
             if (const GlyphSource* source = SourceHolding(font, request, character, glyphIndex)) {
                 glyph.drawn = Render(*source, glyphIndex, format, glyph);
                 glyph.face = source->face;
