@@ -274,12 +274,15 @@ struct FreetypeGlyphs::State {
     }
 };
 
-FreetypeGlyphs::FreetypeGlyphs(CodePage page) : state_(std::make_unique<State>(page)) {}
+FreetypeGlyphs::FreetypeGlyphs(CodePage page) : page_(page) {}
 
 FreetypeGlyphs::~FreetypeGlyphs() = default;
 
 bool FreetypeGlyphs::RenderGlyph(const FontRequest& font, std::uint32_t code, GlyphFormat format,
                                  GlyphMetrics& metrics, std::vector<std::uint8_t>& bits) {
+    // The fonts are looked for when the first glyph is asked for: a program that draws no text
+    // never reads them.
+    if (!state_) state_ = std::make_unique<State>(page_);
     if (!state_->library) return false;
     // A single byte that reached here sign-extended is that byte.
     if (code >= 0xFFFFFF80u) code &= 0xFF;
@@ -291,6 +294,9 @@ bool FreetypeGlyphs::RenderGlyph(const FontRequest& font, std::uint32_t code, Gl
     return true;
 }
 
-const std::string& FreetypeGlyphs::LastFontFile() const { return state_->lastFile; }
+const std::string& FreetypeGlyphs::LastFontFile() const {
+    static const std::string none;
+    return state_ ? state_->lastFile : none;
+}
 
 }  // namespace backend

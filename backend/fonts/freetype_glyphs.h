@@ -31,6 +31,7 @@ public:
 
 private:
     struct State;
+    CodePage page_;
     std::unique_ptr<State> state_;
 };
 
