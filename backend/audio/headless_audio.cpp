@@ -1,0 +1,20 @@
+#include "backend/audio/headless_audio.h"
+
+#include <algorithm>
+
+namespace backend {
+
+void HeadlessAudio::AdvanceTo(std::uint64_t microseconds) {
+    const std::uint64_t target = microseconds * kOutputRate / 1000000;
+    std::int16_t period[kMaxPeriodFrames * 2];
+    while (rendered_ < target) {
+        const auto frames = static_cast<std::uint32_t>(std::min<std::uint64_t>(target - rendered_, kMaxPeriodFrames));
+        Settle();
+        Render(period, frames);
+        if (capture_) captured_.insert(captured_.end(), period, period + frames * 2);
+        rendered_ += frames;
+    }
+    Settle();
+}
+
+}  // namespace backend
