@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 #include "platform/platform.h"
 
 namespace kv {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 #include "platform/platform.h"
 #include "sound/ogg_decoder.h"
 #include "sound/wav_reader.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 #include "sound/sound_buffer.h"
 
 namespace kv {

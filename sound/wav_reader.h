@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 #include "sound/riff_reader.h"
 
 namespace kv {

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 #include "backend/audio/notification_hub.h"
 
 namespace backend {

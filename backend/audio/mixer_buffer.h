@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 #include "backend/audio/mixer_voice.h"
 
 namespace backend {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 
 namespace backend {
 

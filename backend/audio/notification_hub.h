@@ -14,7 +14,7 @@
 #include <span>
 #include <vector>
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 
 namespace backend {
 

@@ -1,4 +1,4 @@
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 
 namespace backend {
 

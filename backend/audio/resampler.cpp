@@ -1,6 +1,6 @@
 #include "backend/audio/resampler.h"
 
-#include "backend/audio/audio_device.h"
+#include "backend/audio_device.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
