@@ -8,7 +8,9 @@
 #include "platform/game_window.h"
 #include "platform/input.h"
 #include "platform/movie_player.h"
+#include "script/ops/sound_channels.h"
 #include "script/vm/vm_state.h"
+#include "sound/sound_manager.h"
 
 namespace kv {
 
@@ -18,11 +20,25 @@ void DeleteGlobal(T*& object) {
     delete object;
     object = nullptr;
 }
+
+template <typename T>
+void DeleteGlobalArray(T*& array) {
+    delete[] array;
+    array = nullptr;
+}
 }  // namespace
 
 void ShutdownGame() {
     DeleteGlobal(g_movie);  // first: its picture leaves the window, its thread ends
+    DeleteGlobalArray(g_streamPacks);
+    g_gameState.streamPackCount = 0;
+    DeleteGlobalArray(g_soundChannels);
+    DeleteGlobalArray(g_fades);
+    DeleteGlobalArray(g_channelVolumeVars);
+    DeleteGlobalArray(g_channelPanVars);
+    g_gameState.soundChannelCount = 0;
     DeleteGlobal(g_vm);
+    DeleteGlobal(g_soundManager);  // stops every channel and waits for the stream threads
     if (g_mainWindow) g_mainWindow->SetInput(nullptr);
     DeleteGlobal(g_input);
     DeleteGlobal(g_displayMode);  // leaves full screen first

@@ -13,6 +13,12 @@ Input* g_input = nullptr;
 VmState* g_vm = nullptr;
 MoviePlayer* g_movie = nullptr;
 ComInitializer* g_comInitializer = nullptr;
+SoundManager* g_soundManager = nullptr;
+SoundChannel* g_soundChannels = nullptr;
+FadeEntry* g_fades = nullptr;
+std::int32_t* g_channelVolumeVars = nullptr;
+std::int32_t* g_channelPanVars = nullptr;
+PackReader* g_streamPacks = nullptr;
 
 GameState g_gameState{};
 

@@ -3,6 +3,8 @@
 // shut-down (app/shutdown_game.cpp) deletes them, each in its fixed order; a pointer is null
 // until its object is made and again after it is deleted.
 
+#include <cstdint>
+
 #include "app/globals/game_state.h"
 
 namespace kv {
@@ -14,7 +16,10 @@ class GameWindow;
 class Input;
 class MoviePlayer;
 class PackReader;
+class SoundManager;
 class VmState;
+struct FadeEntry;
+struct SoundChannel;
 
 extern DisplayMode* g_displayMode;
 extern AppEnv* g_appEnv;
@@ -24,6 +29,15 @@ extern GameWindow* g_mainWindow;
 extern Input* g_input;  // made by the script's input operation
 extern VmState* g_vm;
 extern MoviePlayer* g_movie;  // made by the movie operation, one movie at a time
+extern SoundManager* g_soundManager;
+
+// Made by the sound operations: soundChannelCount channel records, fades and the two per-channel
+// variable tables (volume, pan) of the game state by op 45; streamPackCount pack readers by op 49.
+extern SoundChannel* g_soundChannels;
+extern FadeEntry* g_fades;
+extern std::int32_t* g_channelVolumeVars;
+extern std::int32_t* g_channelPanVars;
+extern PackReader* g_streamPacks;
 
 // The program's static objects (app/static_objects.cpp): made before start-up, deleted after
 // shut-down.

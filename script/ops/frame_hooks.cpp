@@ -2,7 +2,6 @@
 
 namespace kv {
 
-void StepSoundFades() {}
 
 EffectStep StepScreenEffect() { return EffectStep::Finished; }
 

@@ -11,6 +11,7 @@
 #include "script/ops/op_state.h"
 #include "script/ops/query_ops.h"
 #include "script/ops/setting_ops.h"
+#include "script/ops/sound_ops.h"
 #include "script/ops/string_ops.h"
 #include "script/ops/system_ops.h"
 #include "script/ops/timer_ops.h"
@@ -72,13 +73,13 @@ OpEntry g_operations[kOperationCount] = {
     {"SetMessageBacklogFlag", OpNotAvailable},  // 42
     {"SetMessageCharDelay", OpNotAvailable},  // 43
     {"MessageFlow", OpRunPhase},  // 44
-    {"CreateSoundChannels", OpNotAvailable},  // 45
-    {"SetChannelPack", OpNotAvailable},  // 46
-    {"SetChannelStreaming", OpNotAvailable},  // 47
-    {"PlayDSB", OpNotAvailable},  // 48
-    {"CreatePackFiles", OpNotAvailable},  // 49
-    {"SetPackFileName", OpNotAvailable},  // 50
-    {"StopChannel", OpNotAvailable},  // 51
+    {"CreateSoundChannels", CreateSoundChannels},  // 45
+    {"SetChannelPack", SetChannelPack},  // 46
+    {"SetChannelStreaming", SetChannelStreaming},  // 47
+    {"PlayDSB", PlayDSB},  // 48
+    {"CreatePackFiles", CreatePackFiles},  // 49
+    {"SetPackFileName", SetPackFileName},  // 50
+    {"StopChannel", StopChannel},  // 51
     {"SetMessageVoiceChannel", OpNotAvailable},  // 52
     {"SetMessageInstant", OpNotAvailable},  // 53
     {"CreateSystemButtons", OpNotAvailable},  // 54
@@ -92,14 +93,14 @@ OpEntry g_operations[kOperationCount] = {
     {"BindWindowModeVar", BindWindowModeVar},  // 62
     {"BindEffectsVar", BindEffectsVar},  // 63
     {"BindInstantTextVar", BindInstantTextVar},  // 64
-    {"BindChannelVolumeVar", OpNotAvailable},  // 65
+    {"BindChannelVolumeVar", BindChannelVolumeVar},  // 65
     {"ApplyWindowMode", ApplyWindowMode},  // 66
-    {"ApplyChannelVolume", OpNotAvailable},  // 67
+    {"ApplyChannelVolume", ApplyChannelVolume},  // 67
     {"ReadyToClickableMap", OpNotAvailable},  // 68
     {"ClearClickableMap", OpNotAvailable},  // 69
     {"ClickableMapSelect", OpRunPhase},  // 70
     {"SetClickableArea", OpNotAvailable},  // 71
-    {"SetChannelVolume", OpNotAvailable},  // 72
+    {"SetChannelVolume", SetChannelVolume},  // 72
     {"SetRightClickEnable", SetRightClickEnable},  // 73
     {"BindSkipVar", BindSkipVar},  // 74
     {"SetMessageSpacing", OpNotAvailable},  // 75
@@ -151,15 +152,15 @@ OpEntry g_operations[kOperationCount] = {
     {"StartAutoMode", StartAutoMode},  // 121
     {"EndAutoMode", OpNotAvailable},  // 122
     {"FormatNumber", FormatNumber},  // 123
-    {"FadeInPlayDSB", OpNotAvailable},  // 124
-    {"StartVolumeFade", OpNotAvailable},  // 125
+    {"FadeInPlayDSB", FadeInPlayDSB},  // 124
+    {"StartVolumeFade", StartVolumeFade},  // 125
     {"CreateDirectInputManager", CreateDirectInputManager},  // 126
     {"GetLayerSize", OpNotAvailable},  // 127
     {"RedrawMessageWindow", OpNotAvailable},  // 128
     {"ResetTextWindow", OpNotAvailable},  // 129
     {"StringLength", StringLength},  // 130
-    {"SetTableEntry", OpNotAvailable},  // 131
-    {"SoundOp132", OpNotAvailable},  // 132
+    {"SetTableEntry", SetTableEntry},  // 131
+    {"SoundOp132", SoundOp132},  // 132
     {"GetVoiceWindowToVariable", GetVoiceWindowToVariable},  // 133
     {"OpTimedWait", OpRunPhase},  // 134
     {"OpWaitTimerSet", OpWaitTimerSet},  // 135
