@@ -13,6 +13,7 @@
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
 #include "base/runtime_random.h"
+#include "sound/sound_manager.h"
 
 namespace kv {
 
@@ -49,6 +50,16 @@ bool InitGame() {
 
     g_mainWindow = new GameWindow();
     if (!CreateGameWindow()) return false;
+
+    g_soundManager = new SoundManager();
+    if (!g_soundManager->Create(backend::Get().Audio())) {
+        MessageBoxOk(0, "This game failed to generate directsoundmanagers.", "error");
+        return false;
+    }
+    if (!g_soundManager->CreatePrimary(44100)) {
+        MessageBoxOk(0, "This game failed to generate a primarydirectsoundbuffer.", "error");
+        return false;
+    }
 
     SeedRandom(static_cast<std::uint32_t>(clock.SecondsSinceEpoch()));
     return true;

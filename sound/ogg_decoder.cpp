@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "backend/hub.h"
+
 namespace kv {
 
 namespace {
@@ -15,13 +17,13 @@ constexpr int kMaxErrorsInARow = 16;
 
 std::size_t FileRead(void* destination, std::size_t size, std::size_t count, void* source) {
     if (source == nullptr || size == 0) return 0;
-    auto* file = static_cast<platform::FileHandle*>(source);
+    auto* file = static_cast<backend::FileHandle*>(source);
     return file->Read(destination, size * count) / size;
 }
 
 int FileSeek(void* source, ogg_int64_t offset, int whence) {
     if (source == nullptr) return -1;
-    auto* file = static_cast<platform::FileHandle*>(source);
+    auto* file = static_cast<backend::FileHandle*>(source);
     std::int64_t target = offset;
     if (whence == SEEK_CUR) target += file->Tell();
     else if (whence == SEEK_END) target += file->Size();
@@ -30,7 +32,7 @@ int FileSeek(void* source, ogg_int64_t offset, int whence) {
 }
 
 long FileTell(void* source) {
-    return source ? static_cast<long>(static_cast<platform::FileHandle*>(source)->Tell()) : -1;
+    return source ? static_cast<long>(static_cast<backend::FileHandle*>(source)->Tell()) : -1;
 }
 
 // The decoder's Close closes the file itself.
@@ -105,7 +107,7 @@ void OggDecoder::SetOutputFormat() {
 
 bool OggDecoder::OpenFile(std::string_view path) {
     if (vfOpen_) return false;
-    file_ = platform::Get().OpenFile(path, platform::FileMode::Read);
+    file_ = backend::Get().Files().OpenFile(path, backend::FileMode::Read);
     if (!file_) return false;
     const ov_callbacks callbacks = {FileRead, FileSeek, FileClose, FileTell};
     if (!OpenCallbacks(file_.get(), callbacks)) {
@@ -116,9 +118,9 @@ bool OggDecoder::OpenFile(std::string_view path) {
     return true;
 }
 
-bool OggDecoder::OpenMemory(platform::FileHandle& stream, std::int64_t length) {
+bool OggDecoder::OpenMemory(backend::FileHandle& stream, std::int64_t length) {
     std::vector<std::uint8_t> image;
-    if (length <= 0 || length > kMaxPcmBytes || !platform::ReadExactly(stream, length, image)) {
+    if (length <= 0 || length > kMaxPcmBytes || !backend::ReadExactly(stream, length, image)) {
         Close();
         return false;
     }

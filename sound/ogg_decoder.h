@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "backend/audio_device.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
 
 namespace kv {
 
@@ -25,7 +25,7 @@ public:
     // For streaming: the file stays open until Close.
     bool OpenFile(std::string_view path);
     // For a whole sound: length bytes from the stream's position are read into memory.
-    bool OpenMemory(platform::FileHandle& stream, std::int64_t length);
+    bool OpenMemory(backend::FileHandle& stream, std::int64_t length);
     // The same for an image already read.
     bool OpenImage(std::vector<std::uint8_t> image);
     void Close();
@@ -59,7 +59,7 @@ private:
     bool OpenCallbacks(void* source, const ov_callbacks& callbacks);
     void SetOutputFormat();
 
-    std::unique_ptr<platform::FileHandle> file_;
+    std::unique_ptr<backend::FileHandle> file_;
     OggVorbis_File vf_;
     bool vfOpen_ = false;
     std::vector<std::uint8_t> image_;

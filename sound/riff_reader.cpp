@@ -3,17 +3,18 @@
 #include <algorithm>
 #include <cstring>
 
+#include "backend/hub.h"
 #include "base/byte_order.h"
 
 namespace kv {
 
 bool RiffReader::OpenFile(std::string_view path) {
     Close();
-    owned_ = platform::Get().OpenFile(path, platform::FileMode::Read);
+    owned_ = backend::Get().Files().OpenFile(path, backend::FileMode::Read);
     return owned_ != nullptr;
 }
 
-bool RiffReader::OpenHandle(platform::FileHandle& file, std::int64_t offset) {
+bool RiffReader::OpenHandle(backend::FileHandle& file, std::int64_t offset) {
     Close();
     borrowed_ = &file;
     if (!borrowed_->Seek(offset)) {
@@ -42,7 +43,7 @@ void RiffReader::Close() {
 
 std::int64_t RiffReader::End() const {
     if (image_) return imageSize_;
-    platform::FileHandle* file = File();
+    backend::FileHandle* file = File();
     return file ? file->Size() : 0;
 }
 
@@ -52,7 +53,7 @@ bool RiffReader::Seek(std::int64_t position) {
         position_ = position;
         return true;
     }
-    platform::FileHandle* file = File();
+    backend::FileHandle* file = File();
     return file && file->Seek(position);
 }
 
@@ -63,7 +64,7 @@ bool RiffReader::Read(void* buffer, std::uint32_t bytes) {
         position_ += bytes;
         return true;
     }
-    platform::FileHandle* file = File();
+    backend::FileHandle* file = File();
     if (!file) return false;
     std::size_t done = 0;
     auto* out = static_cast<std::uint8_t*>(buffer);

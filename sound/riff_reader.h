@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/platform.h"
+#include "backend/file_service.h"
 
 namespace kv {
 
@@ -29,7 +29,7 @@ public:
     // The sources; a failed open leaves the reader closed.
     bool OpenFile(std::string_view path);
     // The handle stays the caller's and must outlive the reader.
-    bool OpenHandle(platform::FileHandle& file, std::int64_t offset);
+    bool OpenHandle(backend::FileHandle& file, std::int64_t offset);
     // The image stays the caller's and must outlive the reader.
     bool OpenMemory(const std::uint8_t* image, std::int64_t offset, std::int64_t size);
     void Close();
@@ -49,12 +49,12 @@ public:
 private:
     std::int64_t End() const;
 
-    std::unique_ptr<platform::FileHandle> owned_;
-    platform::FileHandle* borrowed_ = nullptr;
+    std::unique_ptr<backend::FileHandle> owned_;
+    backend::FileHandle* borrowed_ = nullptr;
     const std::uint8_t* image_ = nullptr;
     std::int64_t imageSize_ = 0;
     std::int64_t position_ = 0;  // of the memory image; files keep their own
-    platform::FileHandle* File() const { return owned_ ? owned_.get() : borrowed_; }
+    backend::FileHandle* File() const { return owned_ ? owned_.get() : borrowed_; }
 };
 
 }  // namespace kv

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "backend/audio_device.h"
-#include "platform/platform.h"
+#include "backend/file_service.h"
 #include "sound/ogg_decoder.h"
 #include "sound/wav_reader.h"
 
@@ -98,7 +98,7 @@ private:
     std::atomic<bool> quitThread_{false};
     std::uint32_t nextHalf_ = 1;
     std::uint32_t lengthMs_ = 0;
-    std::unique_ptr<platform::FileHandle> packFile_;
+    std::unique_ptr<backend::FileHandle> packFile_;
 };
 
 }  // namespace kv

@@ -3,6 +3,7 @@
 
 #include <limits>
 
+#include "backend/hub.h"
 #include "sound/sound_buffer.h"
 
 namespace kv {
@@ -42,7 +43,7 @@ bool SoundBuffer::OpenWavStreamFile(std::string_view path, backend::AudioDevice&
 
 bool SoundBuffer::OpenWavStreamPack(std::string_view dataPath, std::int64_t offset, backend::AudioDevice& device) {
     Release();
-    packFile_ = platform::Get().OpenFile(dataPath, platform::FileMode::Read);
+    packFile_ = backend::Get().Files().OpenFile(dataPath, backend::FileMode::Read);
     if (!packFile_) return false;
     wavSource_ = std::make_unique<WavReader>();
     if (!wavSource_->OpenHandle(*packFile_, offset) || !wavSource_->SeekData()) return false;

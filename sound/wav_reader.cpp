@@ -24,7 +24,7 @@ bool WavReader::OpenFile(std::string_view path) {
     return riff_.OpenFile(path) && ParseHeader();
 }
 
-bool WavReader::OpenHandle(platform::FileHandle& file, std::int64_t offset) {
+bool WavReader::OpenHandle(backend::FileHandle& file, std::int64_t offset) {
     Close();
     return riff_.OpenHandle(file, offset) && ParseHeader();
 }

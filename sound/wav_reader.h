@@ -16,7 +16,7 @@ class WavReader {
 public:
     // Open and read the header ("RIFF"/"WAVE" and the "fmt " chunk).
     bool OpenFile(std::string_view path);
-    bool OpenHandle(platform::FileHandle& file, std::int64_t offset);
+    bool OpenHandle(backend::FileHandle& file, std::int64_t offset);
     bool OpenMemory(const std::uint8_t* image, std::int64_t offset, std::int64_t size);
     void Close();
 

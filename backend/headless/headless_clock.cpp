@@ -5,10 +5,12 @@
 namespace backend {
 
 HeadlessClock::HeadlessClock(std::uint32_t startTick, std::uint64_t sleepLimit)
-    : virtualMicros_(static_cast<std::uint64_t>(startTick) * 1000u), sleepLimit_(sleepLimit) {}
+    : virtualMicros_(static_cast<std::uint64_t>(startTick) * 1000u), startMicros_(virtualMicros_),
+      sleepLimit_(sleepLimit) {}
 
 void HeadlessClock::AdvanceClock(std::uint32_t milliseconds) {
     virtualMicros_ += static_cast<std::uint64_t>(milliseconds) * 1000u;
+    if (timeFollower_) timeFollower_(virtualMicros_ - startMicros_);
 }
 
 void HeadlessClock::Sleep(std::uint32_t milliseconds) {

@@ -19,6 +19,13 @@ public:
     // Called at every Sleep, after the clock has moved: where a test acts "while the game runs".
     void SetSleepHook(std::function<void()> hook) { sleepHook_ = std::move(hook); }
 
+    // ---- what the hub wires ----
+    // Told the virtual time, in microseconds since the clock was made, whenever it moves (the
+    // audio device renders up to it).
+    void SetTimeFollower(std::function<void(std::uint64_t elapsedMicros)> follower) {
+        timeFollower_ = std::move(follower);
+    }
+
     void Sleep(std::uint32_t milliseconds) override;
     std::uint32_t TickCount() override;
     std::int64_t PerformanceCounter() override;
@@ -28,10 +35,12 @@ public:
 
 private:
     std::uint64_t virtualMicros_ = 0;
+    const std::uint64_t startMicros_;
     std::uint64_t sleepLimit_ = 0;
     std::uint64_t sleepCalls_ = 0;
     bool sleepLimitReached_ = false;
     std::function<void()> sleepHook_;
+    std::function<void(std::uint64_t)> timeFollower_;
 };
 
 }  // namespace backend

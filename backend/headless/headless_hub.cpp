@@ -26,6 +26,9 @@ Services BuildServices(const HeadlessOptions& options) {
     services.dialogs = std::make_unique<HeadlessDialogs>();
     services.desktop = std::make_unique<HeadlessDesktop>(*services.files, options.codePage);
     services.glyphs = std::make_unique<HeadlessGlyphs>();
+    auto audio = std::make_unique<HeadlessAudio>();
+    audio->SetCapture(options.captureAudio);
+    services.audio = std::move(audio);
     return services;
 }
 
@@ -40,6 +43,12 @@ HeadlessHub::HeadlessHub(const HeadlessOptions& options)
       dialogs_(static_cast<HeadlessDialogs*>(Installed().dialogs.get())),
       desktop_(static_cast<HeadlessDesktop*>(Installed().desktop.get())),
       fakeMovies_(options.realMovies ? nullptr : static_cast<HeadlessMovies*>(Installed().movies.get())),
-      glyphs_(static_cast<HeadlessGlyphs*>(Installed().glyphs.get())) {}
+      glyphs_(static_cast<HeadlessGlyphs*>(Installed().glyphs.get())),
+      audio_(static_cast<HeadlessAudio*>(Installed().audio.get())) {
+    clock_->SetTimeFollower([audio = audio_](std::uint64_t elapsedMicros) { audio->AdvanceTo(elapsedMicros); });
+}
+
+// The audio device goes before the clock: the clock stops telling it the time first.
+HeadlessHub::~HeadlessHub() { clock_->SetTimeFollower(nullptr); }
 
 }  // namespace backend

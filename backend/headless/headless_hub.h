@@ -7,6 +7,7 @@
 #include <string>
 
 #include "backend/code_page.h"
+#include "backend/headless/headless_audio.h"
 #include "backend/headless/headless_clock.h"
 #include "backend/headless/headless_desktop.h"
 #include "backend/headless/headless_dialogs.h"
@@ -30,6 +31,7 @@ struct HeadlessOptions {
     bool failWindowCreation = false;
     // Movies decoded for real (FFmpeg, in real time, without sound) instead of the fake ones.
     bool realMovies = false;
+    bool captureAudio = false;  // keep the rendered mix (Audio().Captured())
     // A loop that sleeps this often without ending is stopped as if terminated (a test that
     // forgot to end the game must not hang); 0 disables the guard.
     std::uint64_t sleepLimit = 200000;
@@ -38,6 +40,7 @@ struct HeadlessOptions {
 class HeadlessHub final : public Hub {
 public:
     explicit HeadlessHub(const HeadlessOptions& options);
+    ~HeadlessHub() override;
 
     HeadlessClock& Clock() const { return *clock_; }
     HeadlessEvents& Events() const { return *events_; }
@@ -48,6 +51,8 @@ public:
     HeadlessMovies* FakeMovies() const { return fakeMovies_; }
     // Glyphs made by rule from the character code (no fonts needed).
     HeadlessGlyphs& Glyphs() const { return *glyphs_; }
+    // The audio device, rendered as the virtual clock advances.
+    HeadlessAudio& Audio() const { return *audio_; }
 
 private:
     HeadlessClock* clock_;
@@ -57,6 +62,7 @@ private:
     HeadlessDesktop* desktop_;
     HeadlessMovies* fakeMovies_;
     HeadlessGlyphs* glyphs_;
+    HeadlessAudio* audio_;
 };
 
 }  // namespace backend

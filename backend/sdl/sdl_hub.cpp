@@ -10,6 +10,7 @@
 #include "backend/posix/posix_file_service.h"
 #include "backend/posix/system_clock.h"
 #include "backend/posix/xdg_desktop.h"
+#include "backend/sdl/sdl_audio.h"
 #include "backend/sdl/sdl_dialogs.h"
 #include "backend/sdl/sdl_events.h"
 #include "backend/sdl/sdl_windows.h"
@@ -43,6 +44,7 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     services.events = std::move(events);
     services.windows = std::move(windows);
     services.glyphs = std::make_unique<FreetypeGlyphs>(page);
+    services.audio = std::make_unique<SdlAudio>();
     return std::make_unique<Hub>(std::move(services));
 }
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "app/globals/globals.h"
-#include "platform/platform.h"
+#include "backend/clock_service.h"
+#include "backend/hub.h"
 #include "script/ops/frame_hooks.h"
 #include "script/ops/sound_channels.h"
 #include "sound/sound_buffer.h"
@@ -12,7 +13,7 @@ namespace kv {
 
 void StepSoundFades() {
     if (!g_soundManager || !g_fades) return;
-    const std::uint32_t now = platform::Get().TickCount();  // one reading for every channel
+    const std::uint32_t now = backend::Get().Clock().TickCount();  // one reading for every channel
     for (std::int32_t channel = 0; channel < g_gameState.soundChannelCount; ++channel) {
         FadeEntry& fade = g_fades[channel];
         if (!fade.active) continue;

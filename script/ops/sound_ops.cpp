@@ -4,11 +4,12 @@
 
 #include "app/globals/globals.h"
 #include "backend/audio_device.h"
+#include "backend/clock_service.h"
+#include "backend/hub.h"
 #include "base/app_env.h"
 #include "base/message_box.h"
 #include "pack/pack_reader.h"
 #include "platform/game_window.h"
-#include "platform/platform.h"
 #include "script/ops/op_state.h"
 #include "script/ops/script_values.h"
 #include "script/ops/sound_channels.h"
@@ -22,7 +23,7 @@ namespace {
 // More than any game uses; a larger count is a damaged script.
 constexpr std::int32_t kMaxStreamPacks = 256;
 
-platform::WindowId GameWindowHandle() { return g_mainWindow ? g_mainWindow->Handle() : 0; }
+backend::WindowId GameWindowHandle() { return g_mainWindow ? g_mainWindow->Handle() : 0; }
 
 void ShowError(std::string_view text) { MessageBoxOk(GameWindowHandle(), text, "error"); }
 
@@ -103,7 +104,7 @@ std::uint32_t FadeInPlayDSB() {
     if (!PlayChannel(request.channel, request.loop)) {
         ShowError("This game failed to play a sound in FadeInPlayDSB().");
     }
-    g_fades[request.channel] = {1, kFadeIn, platform::Get().TickCount(), duration};
+    g_fades[request.channel] = {1, kFadeIn, backend::Get().Clock().TickCount(), duration};
     return CompleteOperation(0);
 }
 
@@ -145,7 +146,7 @@ std::uint32_t StartVolumeFade() {
     const auto duration = static_cast<std::uint32_t>(PopIntOperand());
     const std::int32_t channel = PopIntOperand();
     if (CheckChannel(channel, "StartVolumeFade")) {
-        g_fades[channel] = {1, kFadeOut, platform::Get().TickCount(), duration};
+        g_fades[channel] = {1, kFadeOut, backend::Get().Clock().TickCount(), duration};
     }
     return CompleteOperation(0);
 }

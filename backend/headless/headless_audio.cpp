@@ -1,4 +1,4 @@
-#include "backend/audio/headless_audio.h"
+#include "backend/headless/headless_audio.h"
 
 #include <algorithm>
 
