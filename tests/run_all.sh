@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every check: the tests in a normal build and under AddressSanitizer and
-# UndefinedBehaviorSanitizer, a Release build, the fuzz targets for a fixed number of runs, the
-# benchmarks once briefly, and the real program on the demo game (offscreen, and in a real window
-# under Xvfb). Every build here treats compiler warnings as errors.
+# UndefinedBehaviorSanitizer, a Release build, the sound stream and mixer tests under
+# ThreadSanitizer, the fuzz targets for a fixed number of runs, the benchmarks once briefly, and
+# the real program on the demo game (offscreen, with SDL's disk audio driver, and in a real
+# window under Xvfb). Every build here treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -27,6 +28,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print
 step "Release build"
 cmake -S "$root" -B "$out/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_WERROR=ON -DKV_BENCH=ON >/dev/null
 ninja -C "$out/release" -j "$jobs"
+
+step "sound streams and mixer under ThreadSanitizer"
+CC=clang CXX=clang++ cmake -S "$root" -B "$out/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_TSAN=ON \
+  -DKV_WERROR=ON >/dev/null
+ninja -C "$out/tsan" -j "$jobs" test_sound
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$out/tsan/tests/test_sound" --gtest_brief=1
 
 if [ -f "$root/fuzz/CMakeLists.txt" ]; then
   step "fuzz targets"
