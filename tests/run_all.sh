@@ -47,6 +47,9 @@ if [ -x "$out/normal/bench/bench_vm" ]; then
   step "benchmarks (brief)"
   "$out/normal/bench/bench_vm" --benchmark_min_time=0.05 --benchmark_repetitions=1
 fi
+if [ -x "$out/normal/bench/bench_mix" ]; then
+  "$out/normal/bench/bench_mix"
+fi
 
 step "the program on the demo game"
 "$root/tests/demo/check_demo.sh" "$out/normal/demo-game"

@@ -1,6 +1,7 @@
 #include "backend/audio/mixer_voice.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -26,7 +27,9 @@ void VoiceGain::Set(std::int32_t volume, std::int32_t pan) {
 
 void ConvertToStereo16(const std::uint8_t* in, std::uint16_t channels, std::uint16_t bits, std::int16_t* out,
                        std::uint32_t frames) {
-    if (bits == 16 && channels == 2) {
+    if (bits == 16 && channels == 2 && std::endian::native == std::endian::little) {
+        std::memcpy(out, in, static_cast<std::size_t>(frames) * 4);
+    } else if (bits == 16 && channels == 2) {
         for (std::uint32_t i = 0; i < frames * 2; ++i) {
             out[i] = static_cast<std::int16_t>(in[2 * i] | (in[2 * i + 1] << 8));
         }
