@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -32,6 +33,9 @@ public:
         WriteScript("INIT.SNX", ReadSource("demo/scripts/INIT.kvs"));
         WriteScript("SCENE1.SNX", ReadSource("demo/scripts/SCENE1.kvs"));
         WriteFile("OPENING.MPG", std::string_view("the fake movie service plays any file"));
+        // The demo's sounds, made as its build makes them.
+        const std::string make = std::string(KV_SOURCE_DIR) + "/demo/make_sounds.sh " + folder_ + "/snd " + folder_ + "/work";
+        ASSERT_EQ(std::system(make.c_str()), 0);
     }
 
     // Plays until the second screen has shown, clicking when asked to; returns every caption
