@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "backend/audio/headless_audio.h"
+#include "backend/headless/headless_audio.h"
 
 namespace {
 

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         out.write(lead, 3);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
-    auto file = platform::Get().OpenFile(platform::Get().ModuleFolder() + "fuzz.wav", platform::FileMode::Read);
+    backend::FileService& files = backend::Get().Files();
+    auto file = files.OpenFile(files.ModuleFolder() + "fuzz.wav", backend::FileMode::Read);
     if (file && reader.OpenHandle(*file, 3)) Exercise(reader);
     reader.Close();
     return 0;

@@ -8,11 +8,11 @@ file(GLOB kv_fuzz_sound_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sound/riff
 add_library(kv_sound_fuzz STATIC ${kv_fuzz_sound_sources})
 target_include_directories(kv_sound_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(kv_sound_fuzz PRIVATE ${KV_FUZZ_FLAGS} -fsanitize=fuzzer-no-link)
-target_link_libraries(kv_sound_fuzz PUBLIC kv_audio kv_platform kv_base PkgConfig::VORBISFILE)
+target_link_libraries(kv_sound_fuzz PUBLIC kv_base kv_backend PkgConfig::VORBISFILE)
 
 foreach(target fuzz_wav fuzz_ogg_memory)
   add_executable(${target} ${target}.cpp ${CMAKE_SOURCE_DIR}/base/variant/build_variant_sjis.cpp)
   target_compile_options(${target} PRIVATE ${KV_FUZZ_FLAGS} -fsanitize=fuzzer)
   target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(${target} PRIVATE kv_sound_fuzz kv_platform_headless kv_platform kv_base kv_globals)
+  target_link_libraries(${target} PRIVATE kv_sound_fuzz kv_backend_headless kv_base kv_globals)
 endforeach()

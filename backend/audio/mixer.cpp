@@ -26,6 +26,11 @@ void Mixer::Render(std::int16_t* out, std::uint32_t frames) {
     }
 }
 
+bool Mixer::Silent() {
+    std::lock_guard lock(mutex_);
+    return std::none_of(voices_.begin(), voices_.end(), [](const MixerVoice* voice) { return voice->Active(); });
+}
+
 bool Mixer::SetPrimaryFormat(std::uint32_t rate) { return rate == kOutputRate; }
 
 std::unique_ptr<AudioBuffer> Mixer::CreateBuffer(const PcmFormat& format, std::uint32_t bytes) {

@@ -21,6 +21,8 @@ public:
 
     // Mixes the next frames of every playing voice into out (16-bit stereo, interleaved).
     void Render(std::int16_t* out, std::uint32_t frames);
+    // Nothing is playing: Render would give silence until a voice starts.
+    bool Silent();
     // Waits until the feeder threads have answered every notification (see NotificationHub).
     void Settle() { hub_.Settle(); }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "backend/audio/headless_audio.h"
+#include "backend/headless/headless_audio.h"
 #include "tests/support/test_sounds.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "base/byte_order.h"
 
-#include "backend/audio/headless_audio.h"
+#include "backend/headless/headless_audio.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_manager.h"
 #include "sound/volume_db.h"

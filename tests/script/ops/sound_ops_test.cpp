@@ -68,12 +68,12 @@ TEST_F(SoundOpsTest, FadesReachTheirMidpointsAndEnd) {
     // After 500 ms the fade out is at 75 % (-249) and the fade-in at 50 % (-602); at 1000 ms 50 %
     // and 100 %; past its end the fade-in keeps its level and the fade out empties its channel.
     for (const Step s : {Step{500, -249, -602}, Step{500, -602, 0}, Step{600, -1397, 0}}) {
-        Os().AdvanceClock(s.advance);
+        Os().Clock().AdvanceClock(s.advance);
         Frame();
         EXPECT_EQ(Channel(0).Volume(), s.fadeOut);
         EXPECT_EQ(Channel(1).Volume(), s.fadeIn);
     }
-    Os().AdvanceClock(500);
+    Os().Clock().AdvanceClock(500);
     Frame();
     EXPECT_TRUE(Channel(0).IsEmpty());
     EXPECT_EQ(kv::g_fades[0].active, 0);
@@ -133,7 +133,7 @@ TEST_F(SoundOpsTest, BadChannelsPacksAndSoundsAreReportedAndHarmless) {
 
 TEST_F(SoundOpsTest, TheMixOfAPlayedSoundIsHeard) {
     Reinstall([&] {
-        platform::HeadlessOptions options = DefaultOptions();
+        backend::HeadlessOptions options = DefaultOptions();
         options.captureAudio = true;
         return options;
     }());
@@ -142,9 +142,9 @@ TEST_F(SoundOpsTest, TheMixOfAPlayedSoundIsHeard) {
     WriteScript("INIT", "calld CreateSoundChannels 1\ncalld PlayDSB 0, \"SE\", 0\nline 1\nl: line 2\njmp l\n");
     Start();
     ASSERT_TRUE(RunToLine(1));
-    Os().HeadlessAudioDevice().ClearCaptured();
-    Os().AdvanceClock(200);
-    const std::vector<std::int16_t>& heard = Os().HeadlessAudioDevice().Captured();
+    Os().Audio().ClearCaptured();
+    Os().Clock().AdvanceClock(200);
+    const std::vector<std::int16_t>& heard = Os().Audio().Captured();
     ASSERT_EQ(heard.size(), 8820u * 2);
     EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), heard.begin()));
     EXPECT_EQ(heard[ramp.size()], 0);
