@@ -3,7 +3,9 @@
 // whole sound, or a ring that a feeder thread refills) and producer-fed streams into one
 // 44100 Hz 16-bit stereo output. Buffers hold PCM in their own format and rate; volume and pan
 // are attenuations in hundredths of a decibel. Notification positions signal auto-reset events
-// on which feeder threads wait.
+// on which feeder threads wait. Other rates are converted keeping every sample to the last: a
+// buffer with notification positions (a ring) as it plays, any other (a whole sound) once,
+// when it is unlocked or its frequency set, so that it costs nothing to mix.
 //
 // Both backends share the mixer (backend/audio/mixer.h); the SDL backend renders it in the
 // device's callback, the headless backend as its virtual clock advances.

@@ -1,12 +1,20 @@
 #pragma once
 // A secondary buffer of the mixer: PCM in its own format, a play position that wraps when it
 // loops, notification positions, volume, pan and frequency.
+//
+// At another rate than the mix, a buffer with notification positions (a ring a feeder refills
+// as it plays) is converted as it plays; any other is a whole sound, converted once when it is
+// written or its frequency set (see ConvertedSound). Positions outside are always the buffer's
+// own bytes; inside they are bytes of what the mixer reads (the converted copy, when there is
+// one).
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
-#include "backend/audio_device.h"
+#include "backend/audio/converted_sound.h"
 #include "backend/audio/mixer_voice.h"
+#include "backend/audio_device.h"
 
 namespace backend {
 
@@ -35,19 +43,35 @@ public:
 
 private:
     bool Active() const override { return playing_; }
-    Pulled Pull(std::int16_t* out, std::uint32_t frames) override;
+    Pulled Pull(FrameSink& sink, std::uint32_t frames) override;
     void Finished() override;
     // Signals the events of the notifications at offset; all under the mixer's lock.
     void Notify(std::uint32_t offset);
     void StopLocked();
 
+    // Whether the buffer is read through a converted copy at this rate with these notifications.
+    static bool ConvertsWhole(std::uint32_t rate, bool hasNotifications) { return rate != kOutputRate && !hasNotifications; }
+    // The buffer read at rate, converted whole or not (under edit_, without the mixer's lock: the
+    // conversion runs outside it, and only holders of edit_ write the bytes).
+    void Refresh(std::uint32_t rate, bool whole);
+    // Bytes and frame size of what the mixer reads.
+    std::uint32_t ReadSize() const;
+    std::uint32_t ReadBlock() const { return whole_ ? 4 : format_.blockAlign; }
+    // Offsets between the buffer's bytes and what the mixer reads.
+    std::uint32_t ToRead(std::uint32_t offset) const;
+    std::uint32_t FromRead(std::uint32_t offset) const;
+
     Mixer& mixer_;
+    std::mutex edit_;  // held by whoever writes the bytes or changes how they are read
     const PcmFormat format_;
-    std::vector<std::uint8_t> data_;
+    // The buffer's bytes, kept in 16-bit words so that 16-bit frames are mixed where they lie.
+    std::vector<std::int16_t> words_;
+    std::uint8_t* const data_;
+    const std::uint32_t size_;  // bytes
     std::vector<std::uint8_t> staging_;  // what Lock hands out
     bool locked_ = false;
     std::uint32_t lockOffset_ = 0;
-    std::uint32_t position_ = 0;
+    std::uint32_t position_ = 0;  // bytes of what the mixer reads, as stopAt_
     bool playing_ = false;
     bool looping_ = false;
     bool stopAtArmed_ = false;
@@ -56,6 +80,9 @@ private:
     std::int32_t volume_ = 0;
     std::int32_t pan_ = 0;
     std::vector<NotificationPosition> notifications_;
+    bool whole_ = false;  // read through converted_
+    ConvertedSound converted_;
+    bool wrapped_ = false;  // came round at least once since it started
 };
 
 }  // namespace backend

@@ -8,7 +8,8 @@
 namespace backend {
 
 MixerStream::MixerStream(Mixer& mixer, const PcmFormat& format, std::size_t capacityFrames)
-    : mixer_(mixer), format_(format), ring_(capacityFrames * format.blockAlign), capacity_(capacityFrames) {
+    : mixer_(mixer), format_(format), words_((capacityFrames * format.blockAlign + 1) / 2),
+      ring_(reinterpret_cast<std::uint8_t*>(words_.data())), capacity_(capacityFrames) {
     SetRate(format.samplesPerSecond);
     mixer_.AddVoice(this);
 }
@@ -22,7 +23,7 @@ std::size_t MixerStream::Write(const std::uint8_t* frames, std::size_t frameCoun
     std::size_t done = 0;
     while (done < accepted) {
         const std::size_t run = std::min(accepted - done, capacity_ - tail);
-        std::memcpy(ring_.data() + tail * format_.blockAlign, frames + done * format_.blockAlign, run * format_.blockAlign);
+        std::memcpy(ring_ + tail * format_.blockAlign, frames + done * format_.blockAlign, run * format_.blockAlign);
         done += run;
         tail = (tail + run) % capacity_;
     }
@@ -60,12 +61,11 @@ void MixerStream::Clear() {
     ResetConversion();
 }
 
-MixerVoice::Pulled MixerStream::Pull(std::int16_t* out, std::uint32_t frames) {
+MixerVoice::Pulled MixerStream::Pull(FrameSink& sink, std::uint32_t frames) {
     Pulled pulled;
     while (pulled.frames < frames && queued_ > 0) {
         const auto run = static_cast<std::uint32_t>(std::min<std::size_t>({frames - pulled.frames, queued_, capacity_ - head_}));
-        ConvertToStereo16(ring_.data() + head_ * format_.blockAlign, format_.channels, format_.bitsPerSample,
-                          out + 2 * pulled.frames, run);
+        sink.Take(ring_ + head_ * format_.blockAlign, format_.channels, format_.bitsPerSample, run);
         pulled.frames += run;
         head_ = (head_ + run) % capacity_;
         queued_ -= run;

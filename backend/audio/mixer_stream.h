@@ -26,12 +26,13 @@ public:
 
 private:
     bool Active() const override { return !paused_ && queued_ > 0; }
-    Pulled Pull(std::int16_t* out, std::uint32_t frames) override;
+    Pulled Pull(FrameSink& sink, std::uint32_t frames) override;
     void Finished() override {}
 
     Mixer& mixer_;
     const PcmFormat format_;
-    std::vector<std::uint8_t> ring_;
+    std::vector<std::int16_t> words_;  // the ring's bytes, in 16-bit words (see MixerBuffer)
+    std::uint8_t* const ring_;
     std::size_t capacity_;  // frames
     std::size_t head_ = 0;  // frame read next
     std::size_t queued_ = 0;

@@ -14,12 +14,13 @@ class VoiceGain {
 public:
     // Attenuations in hundredths of a decibel; -10000 or below is silence.
     void Set(std::int32_t volume, std::int32_t pan);
-    std::int32_t Left() const { return left_; }    // 65536 = unity
-    std::int32_t Right() const { return right_; }
+    // Factors of the samples: 1 is unity, 0 silence.
+    float Left() const { return left_; }
+    float Right() const { return right_; }
 
 private:
-    std::int32_t left_ = 65536;
-    std::int32_t right_ = 65536;
+    float left_ = 1;
+    float right_ = 1;
 };
 
 class MixerVoice {
@@ -35,9 +36,22 @@ protected:
         std::uint32_t frames = 0;
         bool ended = false;  // the source ended for good: after these frames there is nothing
     };
-    // Up to frames source frames as 16-bit stereo, moving the source on. Fewer without ended
+    // Where Pull puts the source's frames, run after run: mixed straight into the period, or
+    // gathered as 16-bit stereo for the converter.
+    class FrameSink {
+    public:
+        // pcm lies in storage of std::int16_t, so that 16-bit stereo is mixed where it lies.
+        void Take(const std::uint8_t* pcm, std::uint16_t channels, std::uint16_t bits, std::uint32_t frames);
+
+    private:
+        friend class MixerVoice;
+        std::int32_t* acc_ = nullptr;  // mixing, with gain_
+        const VoiceGain* gain_ = nullptr;
+        std::int16_t* out_ = nullptr;  // gathering
+    };
+    // Up to frames source frames into the sink, moving the source on. Fewer without ended
     // means nothing more is there now (a stream waiting for its producer).
-    virtual Pulled Pull(std::int16_t* out, std::uint32_t frames) = 0;
+    virtual Pulled Pull(FrameSink& sink, std::uint32_t frames) = 0;
     // Every frame of an ended source has been heard.
     virtual void Finished() = 0;
 
@@ -48,13 +62,20 @@ protected:
     void ResetConversion();
 
 private:
-    std::uint32_t MixResampled(std::int16_t* out, std::uint32_t frames);
+    // Converts source frames until at least frames mix-rate frames wait (fewer when the source
+    // ends or has nothing now).
+    void ConvertAhead(std::uint32_t frames);
+    // Converts inputFrames (null: the converter's tail) behind what waits.
+    void ConvertInto(const std::int16_t* input, std::uint32_t inputFrames);
 
     std::uint32_t rate_ = 0;
     VoiceGain gain_;
     Resampler resampler_;
-    bool draining_ = false;  // the source ended; the converter's tail is being played
+    bool draining_ = false;  // the source ended; all that is left waits converted
     std::vector<std::int16_t> input_;
+    std::vector<std::int16_t> pending_;  // converted stereo frames at the mix rate, waiting to be mixed
+    std::uint32_t pendingStart_ = 0;
+    std::uint32_t pendingFrames_ = 0;
 };
 
 // Converts frames of PCM (8-bit unsigned or 16-bit little-endian, mono or stereo) to 16-bit

@@ -26,6 +26,12 @@ bool Resampler::Configure(std::uint32_t inputRate) {
     return true;
 }
 
+std::uint32_t Resampler::MaxOutput(std::uint32_t inputFrames) const {
+    if (!context_) return 0;
+    const int most = swr_get_out_samples(context_, static_cast<int>(inputFrames));
+    return most > 0 ? static_cast<std::uint32_t>(most) : 0;
+}
+
 std::uint32_t Resampler::Convert(std::int16_t* output, std::uint32_t outputFrames, const std::int16_t* input,
                                  std::uint32_t inputFrames) {
     if (!context_ || outputFrames == 0) return 0;

@@ -18,6 +18,8 @@ public:
     // From inputRate to kOutputRate; false when the converter cannot be made.
     bool Configure(std::uint32_t inputRate);
     bool Configured() const { return context_ != nullptr; }
+    // The most frames Convert can write for inputFrames more (with what the converter holds).
+    std::uint32_t MaxOutput(std::uint32_t inputFrames) const;
     // Takes inputFrames (0: only what the converter holds) and writes at most outputFrames;
     // returns the frames written. Input beyond what fits is kept for the next call.
     std::uint32_t Convert(std::int16_t* output, std::uint32_t outputFrames, const std::int16_t* input,

@@ -158,26 +158,74 @@ TEST(MixerTest, VolumeAndPanScaleEachSide) {
     EXPECT_EQ(Render(audio, 4)[0], 32767);
 }
 
-TEST(MixerTest, OtherRatesAreConvertedToTheirLastSample) {
-    for (std::uint32_t rate : {22050u, 11025u, 48000u}) {
-        SCOPED_TRACE(rate);
-        backend::HeadlessAudio audio;
-        const std::uint32_t frames = rate / 4;  // a quarter of a second
-        auto buffer = audio.CreateBuffer(Pcm(1, rate, 16), frames * 2);
-        backend::LockedRegion region;
-        ASSERT_TRUE(buffer->Lock(0, frames * 2, region));
-        const std::vector<std::uint8_t> pcm = kvtest::PcmBytes(kvtest::SinePcm(frames, 1, rate, 200, 12000));
-        std::memcpy(region.first, pcm.data(), pcm.size());
-        ASSERT_TRUE(buffer->Unlock(region));
-        ASSERT_TRUE(buffer->Play(false));
-        const std::vector<std::int16_t> out = Render(audio, 44100 / 2);
-        EXPECT_EQ(buffer->Status(), 0u);
-        // The last loud sample lies within a few samples of the quarter second.
-        std::size_t last = 0;
-        for (std::size_t i = 0; i < out.size() / 2; ++i) {
-            if (std::abs(out[2 * i]) > 1000) last = i;
+// A whole sound at another rate is converted once, when written; a ring with notifications as
+// it plays. Both give the same frames: once, to the last sample; looped, without a seam (a
+// loop that makes a whole number of mix-rate frames; another comes round a fraction of a frame
+// early).
+TEST(MixerTest, OtherRatesAreConvertedWholeOrWhilePlayingAlike) {
+    for (std::uint32_t rate : {22050u, 11025u, 48000u, 32000u, 8000u}) {
+        for (int form = 0; form < 3; ++form) {
+            const bool looping = form == 1;
+            const std::uint32_t frames = rate / 4 + (form == 2 ? 1 : 0);  // a quarter of a second
+            SCOPED_TRACE(testing::Message() << rate << (looping ? " looped " : " once ") << frames);
+            backend::HeadlessAudio audio;
+            const std::vector<std::uint8_t> pcm = kvtest::PcmBytes(kvtest::SinePcm(frames, 1, rate, 210, 12000));
+            std::unique_ptr<backend::AudioBuffer> buffers[2];
+            for (int ring = 0; ring < 2; ++ring) {
+                buffers[ring] = audio.CreateBuffer(Pcm(1, rate, 16), frames * 2);
+                if (ring) {
+                    ASSERT_TRUE(buffers[ring]->SetNotificationPositions({{0, audio.CreateEvent()}}));
+                }
+                backend::LockedRegion region;
+                ASSERT_TRUE(buffers[ring]->Lock(0, frames * 2, region));
+                std::memcpy(region.first, pcm.data(), pcm.size());
+                ASSERT_TRUE(buffers[ring]->Unlock(region));
+            }
+            std::vector<std::int16_t> heard[2];
+            for (int ring = 0; ring < 2; ++ring) {
+                ASSERT_TRUE(buffers[ring]->Play(looping));
+                heard[ring] = Render(audio, 44100 * 3 / 4);
+                buffers[ring]->Stop();
+            }
+            for (std::size_t i = 0; i < heard[0].size(); ++i) ASSERT_EQ(heard[0][i], heard[1][i]) << i / 2;
+            // Heard once, the last loud sample lies within a few samples of the quarter second.
+            std::size_t last = 0;
+            for (std::size_t i = 0; i < heard[0].size() / 2; ++i) {
+                if (std::abs(heard[0][2 * i]) > 1000) last = i;
+            }
+            EXPECT_NEAR(static_cast<double>(last), looping ? 44100 * 3 / 4 - 1 : frames * 44100.0 / rate, 30.0);
         }
-        EXPECT_NEAR(static_cast<double>(last), 44100 / 4.0, 30.0);
+    }
+}
+
+TEST(MixerTest, AWholeSoundKeepsItsPlaceWhenItsRateOrBytesChange) {
+    backend::HeadlessAudio audio;
+    const std::vector<std::uint8_t> pcm = kvtest::PcmBytes(kvtest::RampPcm(22050, 1));
+    auto buffer = audio.CreateBuffer(Pcm(1, 22050, 16), 44100);
+    backend::LockedRegion region;
+    ASSERT_TRUE(buffer->Lock(0, 44100, region));
+    std::memcpy(region.first, pcm.data(), pcm.size());
+    ASSERT_TRUE(buffer->Unlock(region));
+    ASSERT_TRUE(buffer->Play(false));
+    struct Step {
+        std::uint32_t hz;        // set before rendering; 0: the bytes are written again
+        std::uint32_t rendered;  // mix-rate frames
+        std::uint32_t at;        // the buffer's frame afterwards
+    };
+    for (const Step s : {Step{22050, 22050, 11025}, Step{11025, 11025, 13781}, Step{0, 4410, 14883},
+                         Step{44100, 4410, 19293}}) {
+        SCOPED_TRACE(s.at);
+        if (s.hz) {
+            ASSERT_TRUE(buffer->SetFrequency(s.hz));
+        } else {
+            ASSERT_TRUE(buffer->Lock(0, 4, region));
+            ASSERT_TRUE(buffer->Unlock(region));
+        }
+        Render(audio, s.rendered);
+        std::uint32_t play = 0, write = 0;
+        buffer->GetPositions(play, write);
+        EXPECT_NEAR(play / 2.0, s.at, 1.0);
+        EXPECT_EQ(buffer->Status(), kStatusPlaying);
     }
 }
 
