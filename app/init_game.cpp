@@ -9,6 +9,8 @@
 #include "base/app_env.h"
 #include "base/message_box.h"
 #include "base/text_utils.h"
+#include "graphics/layer_set.h"
+#include "graphics/surface.h"
 #include "pack/pack_reader.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
@@ -60,6 +62,18 @@ bool InitGame() {
         MessageBoxOk(0, "This game failed to generate a primarydirectsoundbuffer.", "error");
         return false;
     }
+
+    g_gameScreenLayers = new LayerSet();
+    g_rightClickLayers = new LayerSet();
+    // The four screen-sized surfaces; the thumbnail surface stays without pixels.
+    for (Surface** surface : {&g_screenSurface, &g_workSurface1, &g_workSurface2, &g_workSurface3, &g_thumbnailSurface})
+        *surface = new Surface();
+    for (Surface* surface : {g_screenSurface, g_workSurface1, g_workSurface2, g_workSurface3})
+        surface->Create(g_gameState.screenWidth, g_gameState.screenHeight, 24);
+    g_gameScreenLayers->SetSurfaces(g_screenSurface, g_workSurface1, g_workSurface2);
+    g_rightClickLayers->SetSurfaces(g_screenSurface, g_workSurface1, g_workSurface2);
+    g_mainWindow->SetBackBuffer(g_screenSurface);
+    g_currentLayers = g_gameScreenLayers;
 
     SeedRandom(static_cast<std::uint32_t>(clock.SecondsSinceEpoch()));
     return true;

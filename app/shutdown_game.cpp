@@ -3,6 +3,8 @@
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "base/app_env.h"
+#include "graphics/layer_set.h"
+#include "graphics/surface.h"
 #include "pack/pack_reader.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
@@ -37,7 +39,13 @@ void ShutdownGame() {
     DeleteGlobalArray(g_channelVolumeVars);
     DeleteGlobalArray(g_channelPanVars);
     g_gameState.soundChannelCount = 0;
+    if (g_mainWindow) g_mainWindow->SetBackBuffer(nullptr);
+    for (Surface** surface : {&g_screenSurface, &g_workSurface1, &g_workSurface2, &g_workSurface3, &g_thumbnailSurface})
+        DeleteGlobal(*surface);
     DeleteGlobal(g_vm);
+    g_currentLayers = nullptr;
+    DeleteGlobal(g_rightClickLayers);
+    DeleteGlobal(g_gameScreenLayers);
     DeleteGlobal(g_soundManager);  // stops every channel and waits for the stream threads
     if (g_mainWindow) g_mainWindow->SetInput(nullptr);
     DeleteGlobal(g_input);

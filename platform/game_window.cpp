@@ -13,6 +13,7 @@ std::int32_t GameWindow::Reset() {
     previousMouseX_ = previousMouseY_ = mouseX_ = mouseY_ = 0;
     clientOriginX_ = clientOriginY_ = 0;
     input_ = nullptr;
+    backBuffer_ = nullptr;
     return 0;
 }
 
@@ -45,7 +46,15 @@ std::int32_t GameWindow::OnMove(std::int32_t, std::int32_t) {
     return 0;
 }
 
-std::int32_t GameWindow::OnPaint() { return DefaultHandler(); }
+std::int32_t GameWindow::OnPaint() {
+    const std::int32_t result = DefaultHandler();
+    if (backBuffer_ != nullptr) {
+        const backend::PixelView pixels = backBuffer_->View();
+        if (pixels.bits != nullptr)
+            backend::Get().Windows().Present(window_, pixels, backend::Rect{0, 0, pixels.width, pixels.height});
+    }
+    return result;
+}
 
 std::int32_t GameWindow::OnMouseMove(std::int32_t x, std::int32_t y) {
     previousMouseX_ = mouseX_;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/back_buffer.h"
 #include "platform/window.h"
 
 namespace kv {
@@ -26,6 +27,9 @@ public:
     // The script's input object (not owned): its devices follow the window's activation.
     Input* GetInput() const { return input_; }
     void SetInput(Input* input) { input_ = input; }
+    // What a paint shows (not owned): the screen surface once start-up has made it.
+    const BackBuffer* GetBackBuffer() const { return backBuffer_; }
+    void SetBackBuffer(const BackBuffer* backBuffer) { backBuffer_ = backBuffer; }
 
     std::int32_t OnClose() override;
     std::int32_t OnActivateApp(bool active) override;
@@ -42,6 +46,7 @@ private:
     std::int32_t clientOriginX_ = 0;
     std::int32_t clientOriginY_ = 0;
     Input* input_ = nullptr;
+    const BackBuffer* backBuffer_ = nullptr;
 };
 
 }  // namespace kv

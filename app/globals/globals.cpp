@@ -20,6 +20,16 @@ std::int32_t* g_channelVolumeVars = nullptr;
 std::int32_t* g_channelPanVars = nullptr;
 PackReader* g_streamPacks = nullptr;
 
+LayerSet* g_gameScreenLayers = nullptr;
+LayerSet* g_rightClickLayers = nullptr;
+LayerSet* g_currentLayers = nullptr;
+
+Surface* g_screenSurface = nullptr;
+Surface* g_workSurface1 = nullptr;
+Surface* g_workSurface2 = nullptr;
+Surface* g_workSurface3 = nullptr;
+Surface* g_thumbnailSurface = nullptr;
+
 GameState g_gameState{};
 
 void ResetGameState(GameState& state) {

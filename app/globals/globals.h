@@ -14,9 +14,11 @@ class ComInitializer;
 class DisplayMode;
 class GameWindow;
 class Input;
+class LayerSet;
 class MoviePlayer;
 class PackReader;
 class SoundManager;
+class Surface;
 class VmState;
 struct FadeEntry;
 struct SoundChannel;
@@ -42,6 +44,22 @@ extern PackReader* g_streamPacks;
 // The program's static objects (app/static_objects.cpp): made before start-up, deleted after
 // shut-down.
 extern ComInitializer* g_comInitializer;
+
+// The compositors of the game screen and of the right-click screen, and the one the script's
+// layer operations work on (not owned; one of the two).
+extern LayerSet* g_gameScreenLayers;
+extern LayerSet* g_rightClickLayers;
+extern LayerSet* g_currentLayers;
+
+// The screen surface is what the window shows and the compositors' target; work surface 1 is
+// where layers are composed and overlays drawn; work surface 2 holds the picture before a
+// screen effect; work surface 3 the composed layers without overlays. The thumbnail surface
+// gets its pixels when a save thumbnail is taken.
+extern Surface* g_screenSurface;
+extern Surface* g_workSurface1;
+extern Surface* g_workSurface2;
+extern Surface* g_workSurface3;
+extern Surface* g_thumbnailSurface;
 
 // Static block, zeroed by start-up.
 extern GameState g_gameState;

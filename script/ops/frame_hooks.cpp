@@ -1,20 +1,42 @@
 #include "script/ops/frame_hooks.h"
 
+#include "app/globals/globals.h"
+#include "graphics/layer_set.h"
+#include "graphics/surface.h"
+#include "platform/game_window.h"
+
 namespace kv {
 
 
-EffectStep StepScreenEffect() { return EffectStep::Finished; }
+EffectStep StepScreenEffect() {
+    if (g_currentLayers == nullptr) return EffectStep::Finished;
+    if (!g_currentLayers->EffectTimer().Check()) return EffectStep::NotDue;
+    return g_currentLayers->StepEffect() ? EffectStep::Finished : EffectStep::Stepped;
+}
 
-void ShowEffectFinalPicture() {}
+void ShowEffectFinalPicture() {
+    if (g_screenSurface && g_workSurface1) g_screenSurface->CopyFrom(*g_workSurface1);
+}
 
 void RedrawShownMessageWindows() {}
 
-void PresentScreen() {}
+void PresentScreen() {
+    if (g_screenSurface == nullptr || g_mainWindow == nullptr) return;
+    g_screenSurface->BlitToDC(g_mainWindow->Handle(), 0, 0, g_screenSurface->Width(), g_screenSurface->Height());
+}
 
 void EraseAutoModeIcon() {}
 
 void CaptureThumbnail() {}
 
-void SwitchCurrentScreenObjects(bool) {}
+void SwitchCurrentScreenObjects(bool rightClickScreen) {
+    // The clickable maps switch with the layer sets once they exist.
+    if (!rightClickScreen) {
+        g_currentLayers = g_gameScreenLayers;
+        return;
+    }
+    g_currentLayers = g_rightClickLayers;
+    if (g_rightClickLayers) g_rightClickLayers->SetSurfaces(g_screenSurface, g_workSurface1, g_workSurface2);
+}
 
 }  // namespace kv

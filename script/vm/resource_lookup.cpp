@@ -6,8 +6,10 @@
 
 #include "app/globals/globals.h"
 #include "base/app_env.h"
+#include "base/memory_file.h"
 #include "base/message_box.h"
 #include "base/text_utils.h"
+#include "graphics/surface.h"
 #include "pack/pack_entry.h"
 #include "pack/pack_reader.h"
 #include "platform/game_window.h"
@@ -206,6 +208,13 @@ bool LoadGraphic(const String& name, const ResourceDecoder& decode) {
     }
     ShowNotFound(name.ConcatChars(".PNG(or .BMP) is not found."));
     return false;
+}
+
+bool LoadGraphic(const String& name, Surface& surface) {
+    return LoadGraphic(name, [&surface](FoundResource& found) {
+        MemoryFile file(found.bytes);
+        return found.kind == pack_kind::kPng ? surface.LoadPng(file) : surface.LoadBmp(file);
+    });
 }
 
 bool LoadSound(const String& name, const SoundLoadTarget& channel, const ResourceDecoder& decode) {

@@ -12,6 +12,7 @@
 namespace kv {
 
 class PackReader;
+class Surface;
 
 // A resource that a lookup found, handed to the decoder that turns it into a picture or a
 // sound.
@@ -43,6 +44,8 @@ bool LoadNecemem();
 // "grp\". A loose picture that fails to decode ends the search; a pack entry that fails goes on
 // to the next place. The surface loader wraps this with its PNG and BMP decoders.
 bool LoadGraphic(const String& name, const ResourceDecoder& decode);
+// The same, decoding the picture (PNG or BMP, as found) into the surface.
+bool LoadGraphic(const String& name, Surface& surface);
 
 // What a sound lookup needs to know of the channel it loads for.
 struct SoundLoadTarget {

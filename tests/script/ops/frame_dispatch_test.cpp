@@ -9,6 +9,7 @@
 #include "backend/window_message.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
+#include "graphics/layer_set.h"
 #include "platform/game_window.h"
 #include "platform/input.h"
 #include "platform/key_codes.h"
@@ -154,6 +155,16 @@ public:
         probes_.clear();
     }
     bool Waiting() const { return kv::CurrentOp().operation == 15; }
+    // Starts a screen effect whose first step, due at the next frame, is its last.
+    void StartOneStepEffect(bool runsOn) {
+        kv::LayerSet& layers = *kv::g_currentLayers;
+        layers.SelectGraphicEffect(kv::kEffectCrossFade);
+        layers.Effect().step = layers.Effect().end = 256;
+        layers.EffectTimer().Start(1);
+        Os().Clock().AdvanceClock(2);
+        kv::g_gameState.effectRunning = 1;
+        kv::g_gameState.scriptRunsOn = runsOn ? 1 : 0;
+    }
 };
 
 TEST_F(HousekeepingTest, SkipAndAutoModeEndOnThePlayersKeysAndButtons) {
@@ -204,11 +215,10 @@ TEST_F(HousekeepingTest, BeforeTheInputObjectExistsNothingCountsAsPressed) {
 TEST_F(HousekeepingTest, AnEffectHoldsTheScriptUnlessItRunsOnOrIsCutShort) {
     StartWaiting();
     auto effectFrame = [&](bool runsOn) {
-        kv::g_gameState.effectRunning = 1;
-        kv::g_gameState.scriptRunsOn = runsOn ? 1 : 0;
+        StartOneStepEffect(runsOn);
         probes_.clear();
         Frame();
-        EXPECT_EQ(kv::g_gameState.effectRunning, 0);  // no layers in this build: over at once
+        EXPECT_EQ(kv::g_gameState.effectRunning, 0);
         return probes_.size();
     };
     EXPECT_EQ(effectFrame(false), 0u);  // the operation waits for the effect
@@ -225,7 +235,7 @@ TEST_F(HousekeepingTest, TheEffectsInputReadEatsTheReleaseTheOperationWouldSee) 
     StartWaiting();
     Os().Events().QueueKey(key::Return, true);
     Frame();
-    kv::g_gameState.effectRunning = kv::g_gameState.scriptRunsOn = 1;
+    StartOneStepEffect(/*runsOn=*/true);
     Os().Events().QueueKey(key::Return, false);
     Frame();
     EXPECT_TRUE(Waiting());
