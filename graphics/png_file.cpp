@@ -149,7 +149,9 @@ bool Surface::LoadPng(backend::FileHandle& file) {
 
     if (!Create(static_cast<std::int32_t>(header.width), static_cast<std::int32_t>(header.height), 24)) return false;
     std::vector<png_bytep> rows = RowTable(*this);
-    return ReadRows(handle.png, rows.data());
+    if (ReadRows(handle.png, rows.data())) return true;
+    Free();  // never half a picture
+    return false;
 }
 
 bool Surface::SavePng(backend::FileHandle& file) const {

@@ -72,7 +72,8 @@ public:
     bool SaveBmp(const char* path) const;
     // A PNG becomes a 24-bit picture (alpha dropped, palettes and grey expanded, 16-bit channels
     // cut to 8). The file is left right after the PNG's last chunk, so data stored behind it can
-    // be read on. A picture refused before decoding leaves the surface as it was.
+    // be read on. A picture refused before decoding leaves the surface as it was; one that fails
+    // while its rows are decoded leaves it empty.
     bool LoadPng(backend::FileHandle& file);
     // An 8-bit RGB PNG of a 24-bit surface, Sub filter, top row first; the file is left right
     // after the PNG.

@@ -1,6 +1,7 @@
 // The surface copies (plain, stretched, to the window): what the platform's bitmap copies did,
 // clipped to both surfaces and converting 16- and 32-bit pixels.
 
+#include <algorithm>
 #include <cstring>
 
 #include "backend/hub.h"
@@ -82,17 +83,19 @@ void Surface::StretchFrom(const Surface& source, std::int32_t x, std::int32_t y,
     if (IsEmpty() || source.IsEmpty() || width <= 0 || height <= 0 || sourceWidth <= 0 || sourceHeight <= 0) return;
     if (&source == this) return;  // a stretch needs the whole source unchanged
     // Each destination pixel takes the source pixel under its centre; pixels whose source lies
-    // outside the source surface are left as they are.
-    for (std::int64_t row = 0; row < height; ++row) {
-        const std::int64_t toY = y + row;
-        const std::int64_t fromY = sourceY + (2 * row + 1) * sourceHeight / (2 * static_cast<std::int64_t>(height));
-        if (toY < 0 || toY >= height_ || fromY < 0 || fromY >= source.height_) continue;
-        for (std::int64_t column = 0; column < width; ++column) {
-            const std::int64_t toX = x + column;
-            const std::int64_t fromX =
-                sourceX + (2 * column + 1) * sourceWidth / (2 * static_cast<std::int64_t>(width));
-            if (toX < 0 || toX >= width_ || fromX < 0 || fromX >= source.width_) continue;
-            CopyRow(PixelAt(static_cast<std::int32_t>(toX), static_cast<std::int32_t>(toY)), bitsPerPixel_,
+    // outside the source surface are left as they are. Only rows and columns on this surface
+    // are visited.
+    const std::int64_t firstRow = std::max<std::int64_t>(0, -std::int64_t{y});
+    const std::int64_t endRow = std::min<std::int64_t>(height, std::int64_t{height_} - y);
+    const std::int64_t firstColumn = std::max<std::int64_t>(0, -std::int64_t{x});
+    const std::int64_t endColumn = std::min<std::int64_t>(width, std::int64_t{width_} - x);
+    for (std::int64_t row = firstRow; row < endRow; ++row) {
+        const std::int64_t fromY = sourceY + (2 * row + 1) * sourceHeight / (2 * std::int64_t{height});
+        if (fromY < 0 || fromY >= source.height_) continue;
+        for (std::int64_t column = firstColumn; column < endColumn; ++column) {
+            const std::int64_t fromX = sourceX + (2 * column + 1) * sourceWidth / (2 * std::int64_t{width});
+            if (fromX < 0 || fromX >= source.width_) continue;
+            CopyRow(PixelAt(static_cast<std::int32_t>(x + column), static_cast<std::int32_t>(y + row)), bitsPerPixel_,
                     source.PixelAt(static_cast<std::int32_t>(fromX), static_cast<std::int32_t>(fromY)),
                     source.bitsPerPixel_, 1);
         }
