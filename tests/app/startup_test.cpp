@@ -14,6 +14,8 @@
 #include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
+#include "graphics/layer_set.h"
+#include "graphics/surface.h"
 #include "platform/game_window.h"
 #include "backend/posix/instance_lock.h"
 #include "tests/support/headless_game.h"
@@ -208,6 +210,56 @@ TEST_F(StartupTest, TheWindowFollowsActivationAndTheMouse) {
     EXPECT_EQ(mouseX, 799);
     EXPECT_EQ(mouseY, 599);
     EXPECT_EQ(previousX, 10);
+}
+
+// The screen surfaces and the layer sets exist from start-up to shut-down, and a paint shows the
+// screen surface.
+TEST_F(StartupTest, TheScreenObjectsLiveWhileTheGameRunsAndThePaintShowsTheScreen) {
+    WriteMinimalGame();
+    bool checked = false;
+    std::size_t framesBeforePaint = 0;
+    std::vector<std::uint8_t> painted;
+    Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
+        using kv::g_screenSurface, kv::g_workSurface1, kv::g_workSurface2, kv::g_workSurface3;
+        switch (os.SleepCalls()) {
+            case 2:
+                for (kv::Surface* surface : {g_screenSurface, g_workSurface1, g_workSurface2, g_workSurface3}) {
+                    ASSERT_NE(surface, nullptr);
+                    EXPECT_EQ(surface->Width(), 800);
+                    EXPECT_EQ(surface->Height(), 600);
+                    EXPECT_EQ(surface->BitsPerPixel(), 24);
+                }
+                ASSERT_NE(kv::g_thumbnailSurface, nullptr);
+                EXPECT_TRUE(kv::g_thumbnailSurface->IsEmpty());
+                for (kv::LayerSet* layers : {kv::g_gameScreenLayers, kv::g_rightClickLayers}) {
+                    ASSERT_NE(layers, nullptr);
+                    EXPECT_EQ(layers->Target(), g_screenSurface);
+                    EXPECT_EQ(layers->Compose(), g_workSurface1);
+                    EXPECT_EQ(layers->Previous(), g_workSurface2);
+                    EXPECT_EQ(layers->ClipRect().width, 800);
+                }
+                EXPECT_EQ(kv::g_currentLayers, kv::g_gameScreenLayers);
+                checked = true;
+                g_screenSurface->FillRect24(0, 0, 800, 600, 10, 20, 30);
+                framesBeforePaint = os.Frames().size();
+                os.QueueSystemMessage({kv::g_mainWindow->Handle(), MessageKind::Paint, 0, 0, 0});
+                break;
+            case 3:
+                if (os.Frames().size() > framesBeforePaint) painted = os.Frames().back().bgr;
+                platform::PlatformBase::RequestTermination();
+                break;
+            default: break;
+        }
+    });
+    EXPECT_EQ(kv::WinMain(), 0);
+    EXPECT_TRUE(checked);
+    ASSERT_EQ(painted.size(), 800u * 600u * 3u);
+    EXPECT_EQ(painted[0], 30);
+    EXPECT_EQ(painted[2], 10);
+    for (void* global : {static_cast<void*>(kv::g_screenSurface), static_cast<void*>(kv::g_thumbnailSurface),
+                         static_cast<void*>(kv::g_gameScreenLayers), static_cast<void*>(kv::g_rightClickLayers),
+                         static_cast<void*>(kv::g_currentLayers)})
+        EXPECT_EQ(global, nullptr);
 }
 
 }  // namespace

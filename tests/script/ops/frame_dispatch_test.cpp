@@ -10,6 +10,7 @@
 #include "app/engine.h"
 #include "app/globals/globals.h"
 #include "graphics/layer_set.h"
+#include "graphics/surface.h"
 #include "platform/game_window.h"
 #include "platform/input.h"
 #include "platform/key_codes.h"
@@ -253,6 +254,45 @@ TEST_F(HousekeepingTest, NoFrameWorkWhileTheWindowIsInactive) {
     Os().Events().QueueSystemMessage({window, backend::MessageKind::ActivateApp, 0, 0, 1});
     Frame();
     EXPECT_EQ(probes_.size(), 1u);
+}
+
+// The running effect steps when its timer is due, each step reaching the window; Ctrl shows its
+// final picture at once.
+TEST_F(HousekeepingTest, AnEffectStepsOnItsTimerAndEachStepIsPresented) {
+    StartWaiting();
+    kv::LayerSet& layers = *kv::g_currentLayers;
+    auto startFade = [&] {
+        kv::g_workSurface2->FillRect24(0, 0, 800, 600, 0, 0, 0);      // the old picture
+        kv::g_workSurface1->FillRect24(0, 0, 800, 600, 200, 200, 200);  // the new one
+        layers.SelectGraphicEffect(kv::kEffectCrossFade);
+        layers.SetEffectSteps(2, 0);
+        layers.EffectTimer().Start(10);
+        kv::g_gameState.effectRunning = 1;
+        kv::g_gameState.scriptRunsOn = 0;
+        Os().ClearFrames();
+        probes_.clear();
+    };
+    auto shown = [&] { return Os().Frames().empty() ? -1 : Os().Frames().back().bgr[400 * 3]; };
+    startFade();
+    std::vector<int> presented;
+    for (int frame = 0; frame < 8 && kv::g_gameState.effectRunning; ++frame) {
+        Frame();  // not due yet: nothing drawn
+        EXPECT_EQ(Os().Frames().size(), presented.size());
+        Os().AdvanceClock(11);
+        Frame();
+        presented.push_back(shown());
+    }
+    EXPECT_EQ(presented, (std::vector<int>{0, 100, 200}));
+    EXPECT_TRUE(probes_.empty());  // the operation waited for the effect
+    Frame();
+    EXPECT_EQ(probes_.size(), 1u);
+
+    startFade();
+    Os().QueueKey(key::LeftControl, true);
+    Frame();
+    EXPECT_EQ(kv::g_gameState.effectRunning, 0);
+    EXPECT_EQ(shown(), 200);
+    Os().QueueKey(key::LeftControl, false);
 }
 
 }  // namespace
