@@ -219,9 +219,10 @@ TEST_F(StartupTest, TheScreenObjectsLiveWhileTheGameRunsAndThePaintShowsTheScree
     bool checked = false;
     std::size_t framesBeforePaint = 0;
     std::vector<std::uint8_t> painted;
-    Os().SetSleepHook([&](platform::HeadlessPlatform& os) {
+    Os().Clock().SetSleepHook([&] {
+        backend::HeadlessHub& os = Os();
         using kv::g_screenSurface, kv::g_workSurface1, kv::g_workSurface2, kv::g_workSurface3;
-        switch (os.SleepCalls()) {
+        switch (os.Clock().SleepCalls()) {
             case 2:
                 for (kv::Surface* surface : {g_screenSurface, g_workSurface1, g_workSurface2, g_workSurface3}) {
                     ASSERT_NE(surface, nullptr);
@@ -241,12 +242,12 @@ TEST_F(StartupTest, TheScreenObjectsLiveWhileTheGameRunsAndThePaintShowsTheScree
                 EXPECT_EQ(kv::g_currentLayers, kv::g_gameScreenLayers);
                 checked = true;
                 g_screenSurface->FillRect24(0, 0, 800, 600, 10, 20, 30);
-                framesBeforePaint = os.Frames().size();
-                os.QueueSystemMessage({kv::g_mainWindow->Handle(), MessageKind::Paint, 0, 0, 0});
+                framesBeforePaint = os.Windows().Frames().size();
+                os.Events().QueueSystemMessage({kv::g_mainWindow->Handle(), MessageKind::Paint, 0, 0, 0});
                 break;
             case 3:
-                if (os.Frames().size() > framesBeforePaint) painted = os.Frames().back().bgr;
-                platform::PlatformBase::RequestTermination();
+                if (os.Windows().Frames().size() > framesBeforePaint) painted = os.Windows().Frames().back().bgr;
+                backend::RequestTermination();
                 break;
             default: break;
         }

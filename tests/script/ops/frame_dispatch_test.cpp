@@ -269,16 +269,16 @@ TEST_F(HousekeepingTest, AnEffectStepsOnItsTimerAndEachStepIsPresented) {
         layers.EffectTimer().Start(10);
         kv::g_gameState.effectRunning = 1;
         kv::g_gameState.scriptRunsOn = 0;
-        Os().ClearFrames();
+        Os().Windows().ClearFrames();
         probes_.clear();
     };
-    auto shown = [&] { return Os().Frames().empty() ? -1 : Os().Frames().back().bgr[400 * 3]; };
+    auto shown = [&] { return Os().Windows().Frames().empty() ? -1 : Os().Windows().Frames().back().bgr[400 * 3]; };
     startFade();
     std::vector<int> presented;
     for (int frame = 0; frame < 8 && kv::g_gameState.effectRunning; ++frame) {
         Frame();  // not due yet: nothing drawn
-        EXPECT_EQ(Os().Frames().size(), presented.size());
-        Os().AdvanceClock(11);
+        EXPECT_EQ(Os().Windows().Frames().size(), presented.size());
+        Os().Clock().AdvanceClock(11);
         Frame();
         presented.push_back(shown());
     }
@@ -288,11 +288,11 @@ TEST_F(HousekeepingTest, AnEffectStepsOnItsTimerAndEachStepIsPresented) {
     EXPECT_EQ(probes_.size(), 1u);
 
     startFade();
-    Os().QueueKey(key::LeftControl, true);
+    Os().Events().QueueKey(key::LeftControl, true);
     Frame();
     EXPECT_EQ(kv::g_gameState.effectRunning, 0);
     EXPECT_EQ(shown(), 200);
-    Os().QueueKey(key::LeftControl, false);
+    Os().Events().QueueKey(key::LeftControl, false);
 }
 
 }  // namespace
