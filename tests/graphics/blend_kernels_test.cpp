@@ -83,7 +83,7 @@ TEST(BlendKernelsTest, EverySimdPathGivesTheReferenceBytes) {
             };
             for (std::int32_t parameter : everyTriple) ASSERT_TRUE(compare(parameter, 1));
             for (std::int32_t parameter = kernel.lowest; parameter <= kernel.highest; ++parameter)
-                ASSERT_TRUE(compare(parameter, 15));
+                ASSERT_TRUE(compare(parameter, 51));
         }
     }
 }
