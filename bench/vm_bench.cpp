@@ -16,9 +16,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "backend/headless/headless_hub.h"
+#include "bench/ratio_reporter.h"
 #include "script/vm/vm_state.h"
 #include "tools/asm/assembler.h"
 #include "tools/asm/variable_image_builder.h"
@@ -205,40 +207,6 @@ BENCHMARK(BM_ScriptArithmeticLoopUnfused)->Repetitions(5)->DisplayAggregatesOnly
 BENCHMARK(BM_ScriptVariableAccess)->Repetitions(5)->DisplayAggregatesOnly();
 BENCHMARK(BM_LuaVariableAccess)->Repetitions(5)->DisplayAggregatesOnly();
 
-// Keeps each benchmark's time per iteration (the median when there are repetitions) so that
-// the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.error_occurred) {
-                continue;
-            }
-            const std::string& name = run.run_name.function_name;
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                times_[name] = run.GetAdjustedRealTime();
-                medians_[name] = true;
-            } else if (run.run_type == Run::RT_Iteration && !medians_[name]) {
-                times_[name] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintRatio(const char* what, const std::string& script, const std::string& lua) const {
-        const auto s = times_.find(script);
-        const auto l = times_.find(lua);
-        if (s == times_.end() || l == times_.end() || s->second <= 0) {
-            return;
-        }
-        std::printf("%s: script runs %.2fx the speed of Lua 5.4\n", what, l->second / s->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::map<std::string, bool> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -250,10 +218,13 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    RatioReporter reporter;
+    kvbench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("arithmetic loop", "BM_ScriptArithmeticLoop", "BM_LuaArithmeticLoop");
-    reporter.PrintRatio("variable access", "BM_ScriptVariableAccess", "BM_LuaVariableAccess");
+    for (auto [what, script, lua] : {std::tuple{"arithmetic loop", "BM_ScriptArithmeticLoop", "BM_LuaArithmeticLoop"},
+                                     std::tuple{"variable access", "BM_ScriptVariableAccess", "BM_LuaVariableAccess"}}) {
+        double ratio = 0;
+        if (reporter.Ratio(script, lua, ratio)) std::printf("%s: script runs %.2fx the speed of Lua 5.4\n", what, ratio);
+    }
     benchmark::Shutdown();
     backend::Uninstall();
     return 0;
