@@ -1,0 +1,232 @@
+#!/usr/bin/env python3
+"""Draws the demo game's pictures into the folder given: a title picture, three backgrounds,
+two character sprites with their masks and a mask for the wipe effect, all 24-bit PNGs.
+
+A sprite's mask is black where the sprite is drawn and white where the background shows
+through (the engine's masked blend weights what the screen already holds by the mask).
+Everything is drawn here from shapes and gradients; the same input gives the same files.
+"""
+import math
+import os
+import struct
+import sys
+import zlib
+
+OUT = sys.argv[1]
+W, H = 800, 600
+
+
+def write_png(name, width, height, rows):
+    """rows: a list of bytearrays of width * 3 RGB bytes."""
+    raw = b"".join(b"\x00" + bytes(row) for row in rows)
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+    data = (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    with open(os.path.join(OUT, name), "wb") as f:
+        f.write(data)
+
+
+class Canvas:
+    def __init__(self, width, height, colour=(0, 0, 0)):
+        self.width, self.height = width, height
+        self.rows = [bytearray(bytes(colour) * width) for _ in range(height)]
+
+    def put(self, x, y, colour, cover=1.0):
+        if 0 <= x < self.width and 0 <= y < self.height:
+            row, i = self.rows[y], 3 * x
+            for c in range(3):
+                row[i + c] = int(row[i + c] + (colour[c] - row[i + c]) * cover + 0.5)
+
+    def vertical_gradient(self, top, bottom, y0=0, y1=None):
+        y1 = self.height if y1 is None else y1
+        for y in range(y0, y1):
+            t = (y - y0) / max(1, y1 - y0 - 1)
+            colour = bytes(int(a + (b - a) * t) for a, b in zip(top, bottom))
+            self.rows[y][:] = colour * self.width
+
+    def rect(self, x0, y0, x1, y1, colour):
+        for y in range(max(0, y0), min(self.height, y1)):
+            a, b = max(0, x0), min(self.width, x1)
+            if b > a:
+                self.rows[y][3 * a:3 * b] = bytes(colour) * (b - a)
+
+    def disc(self, cx, cy, r, colour):
+        """A filled circle with a soft one-pixel edge."""
+        for y in range(int(cy - r - 1), int(cy + r + 2)):
+            for x in range(int(cx - r - 1), int(cx + r + 2)):
+                d = math.hypot(x - cx, y - cy)
+                if d < r + 0.5:
+                    self.put(x, y, colour, min(1.0, r + 0.5 - d))
+
+    def ellipse(self, cx, cy, rx, ry, colour):
+        for y in range(int(cy - ry - 1), int(cy + ry + 2)):
+            for x in range(int(cx - rx - 1), int(cx + rx + 2)):
+                d = math.hypot((x - cx) / rx, (y - cy) / ry)
+                if d < 1.0:
+                    self.put(x, y, colour, min(1.0, (1.0 - d) * min(rx, ry)))
+
+    def save(self, name):
+        write_png(name, self.width, self.height, self.rows)
+
+
+def stars(canvas, count, seed, below):
+    state = seed
+    for _ in range(count):
+        state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+        x = state % canvas.width
+        state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+        y = state % below
+        bright = 150 + state % 106
+        canvas.put(x, y, (bright, bright, min(255, bright + 30)))
+
+
+def hills(canvas, base, amplitude, waves, colour, phase):
+    for x in range(canvas.width):
+        top = int(base - amplitude * (math.sin(x / canvas.width * math.pi * waves + phase) + 1) / 2)
+        canvas.rect(x, top, x + 1, canvas.height, colour)
+
+
+# Block letters, 5 x 7, drawn large for the title.
+LETTERS = {
+    "K": ["X...X", "X..X.", "X.X..", "XX...", "X.X..", "X..X.", "X...X"],
+    "V": ["X...X", "X...X", "X...X", "X...X", ".X.X.", ".X.X.", "..X.."],
+    "R": ["XXXX.", "X...X", "X...X", "XXXX.", "X.X..", "X..X.", "X...X"],
+    "E": ["XXXXX", "X....", "X....", "XXXX.", "X....", "X....", "XXXXX"],
+    "B": ["XXXX.", "X...X", "X...X", "XXXX.", "X...X", "X...X", "XXXX."],
+    "O": [".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."],
+    "D": ["XXXX.", "X...X", "X...X", "X...X", "X...X", "X...X", "XXXX."],
+    "Y": ["X...X", "X...X", ".X.X.", "..X..", "..X..", "..X..", "..X.."],
+}
+
+
+def text(canvas, word, x, y, scale, colour, shadow):
+    for n, letter in enumerate(word):
+        for row, line in enumerate(LETTERS[letter]):
+            for column, mark in enumerate(line):
+                if mark == "X":
+                    left, top = x + (n * 6 + column) * scale, y + row * scale
+                    canvas.rect(left + 4, top + 4, left + scale + 4, top + scale + 4, shadow)
+                    canvas.rect(left, top, left + scale, top + scale, colour)
+
+
+def title():
+    c = Canvas(W, H)
+    c.vertical_gradient((16, 12, 60), (150, 70, 140), 0, 480)
+    stars(c, 260, 7, 380)
+    c.disc(620, 130, 60, (250, 240, 210))
+    hills(c, 470, 90, 3, (40, 30, 70), 0.3)
+    hills(c, 540, 70, 5, (25, 20, 45), 1.7)
+    text(c, "KVREBODY", 400 - 8 * 6 * 8 // 2, 220, 8, (255, 220, 120), (60, 20, 40))
+    c.rect(250, 330, 550, 334, (255, 220, 120))
+    c.save("TITLE.PNG")
+
+
+def room():
+    c = Canvas(W, H)
+    c.vertical_gradient((230, 200, 160), (190, 150, 110), 0, 420)
+    for x in range(0, W, 40):  # wallpaper stripes
+        c.rect(x, 0, x + 3, 420, (210, 175, 135))
+    c.rect(470, 70, 730, 300, (110, 80, 60))  # window frame
+    for y in range(82, 288):
+        t = (y - 82) / 206
+        c.rect(482, y, 718, y + 1, (int(120 + 80 * t), int(180 + 50 * t), int(240 + 10 * t)))
+    c.rect(596, 82, 604, 288, (110, 80, 60))
+    c.rect(482, 181, 718, 189, (110, 80, 60))
+    for y in range(420, H):  # floor boards
+        shade = 120 + (y - 420) // 6
+        c.rect(0, y, W, y + 1, (shade, int(shade * 0.7), int(shade * 0.45)))
+    for x in range(0, W, 90):
+        c.rect(x, 420, x + 2, H, (90, 60, 40))
+    c.rect(60, 300, 300, 330, (140, 90, 60))  # a low table
+    c.rect(80, 330, 96, 420, (120, 75, 50))
+    c.rect(264, 330, 280, 420, (120, 75, 50))
+    c.save("BG_ROOM.PNG")
+
+
+def park():
+    c = Canvas(W, H)
+    c.vertical_gradient((110, 170, 235), (210, 235, 250), 0, 420)
+    c.disc(130, 90, 40, (255, 250, 215))
+    hills(c, 420, 50, 2, (120, 180, 90), 0.0)
+    c.vertical_gradient((100, 170, 80), (60, 120, 50), 420, H)
+    for x, size in ((150, 70), (380, 55), (640, 80)):  # trees
+        c.rect(x - 10, 330 - size // 2, x + 10, 440, (100, 70, 45))
+        c.disc(x, 300 - size // 2, size, (50, 120, 60))
+        c.disc(x - size // 2, 320 - size // 3, size * 2 // 3, (60, 135, 65))
+        c.disc(x + size // 2, 320 - size // 3, size * 2 // 3, (45, 110, 55))
+    for y in range(470, H):  # a path
+        half = 40 + (y - 470)
+        c.rect(400 - half, y, 400 + half, y + 1, (200, 180, 140))
+    c.save("BG_PARK.PNG")
+
+
+def night():
+    c = Canvas(W, H)
+    c.vertical_gradient((5, 8, 30), (40, 40, 90), 0, 450)
+    stars(c, 400, 99, 330)
+    c.disc(170, 110, 45, (235, 235, 220))
+    c.disc(188, 100, 42, (12, 16, 45))  # the moon's shadow makes a crescent
+    state = 3
+    x = 0
+    while x < W:  # a skyline with lit windows
+        state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+        width = 50 + state % 70
+        top = 260 + (state >> 8) % 150
+        c.rect(x, top, x + width - 4, 450, (20, 22, 40))
+        for wy in range(top + 12, 440, 22):
+            for wx in range(x + 8, x + width - 14, 16):
+                state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+                if state % 3 == 0:
+                    c.rect(wx, wy, wx + 8, wy + 10, (250, 210, 110))
+        x += width
+    c.vertical_gradient((30, 30, 50), (15, 15, 25), 450, H)
+    c.save("BG_NIGHT.PNG")
+
+
+def character(name, hair, clothes, skin=(250, 215, 185)):
+    """A 300 x 500 figure and its mask."""
+    sprite = Canvas(300, 500, (255, 0, 255))
+    mask = Canvas(300, 500, (255, 255, 255))
+    black = (0, 0, 0)
+    for canvas, paint in ((sprite, None), (mask, black)):
+        def fill(shape, *args):
+            colour = args[-1] if paint is None else paint
+            getattr(canvas, shape)(*args[:-1], colour)
+        fill("ellipse", 150, 330, 95, 170, clothes)                   # body
+        fill("rect", 95, 300, 205, 500, clothes)
+        fill("rect", 130, 180, 170, 215, skin)                         # neck
+        fill("disc", 150, 120, 78, hair)                               # hair behind the face
+        fill("ellipse", 150, 135, 62, 70, skin)                        # face
+        fill("ellipse", 150, 78, 70, 32, hair)                         # fringe
+        if paint is None:
+            canvas.disc(125, 140, 8, (60, 40, 40))                     # eyes
+            canvas.disc(175, 140, 8, (60, 40, 40))
+            canvas.rect(138, 172, 162, 176, (200, 110, 110))           # mouth
+            canvas.rect(145, 230, 155, 470, tuple(max(0, v - 40) for v in clothes))  # a seam
+    sprite.save(name + ".PNG")
+    mask.save(name + "_M.PNG")
+
+
+def wipe_mask():
+    """Bright at the top left, dark at the bottom right, with a little ripple."""
+    c = Canvas(W, H)
+    for y in range(H):
+        row = c.rows[y]
+        for x in range(W):
+            v = int(255 * (1 - (x + y) / (W + H - 2)) + 12 * math.sin(x / 23.0) * math.cos(y / 31.0))
+            v = max(0, min(255, v))
+            row[3 * x:3 * x + 3] = bytes((v, v, v))
+    c.save("WIPE_MASK.PNG")
+
+
+os.makedirs(OUT, exist_ok=True)
+title()
+room()
+park()
+night()
+character("CHAR_A", (90, 50, 30), (70, 110, 190))
+character("CHAR_B", (30, 30, 40), (200, 80, 90))
+wipe_mask()
