@@ -1,5 +1,6 @@
 #include "graphics/surface.h"
 
+#include <cstring>
 #include <new>
 
 namespace kv {
@@ -8,6 +9,11 @@ Surface::~Surface() { Free(); }
 
 bool Surface::Create(std::int32_t width, std::int32_t height, std::int32_t bitsPerPixel) {
     if (bitsPerPixel == 8) return false;
+    if (pixels_ != nullptr && width == width_ && height == height_ && bitsPerPixel == bitsPerPixel_) {
+        // The same picture size again (a layer's next picture): the block is reused.
+        std::memset(pixels_, 0, ImageSize());
+        return true;
+    }
     Free();
     if (bitsPerPixel != 16 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
     if (width <= 0 || height <= 0 || width > kMaxSurfaceSide || height > kMaxSurfaceSide) return false;

@@ -38,9 +38,11 @@ TEST(SurfaceTest, CreateTakesTheThreeDepthsAndSensibleSizesOnly) {
             EXPECT_EQ(surface.Bits()[surface.ImageSize() - 1], 0);  // new pixels are black
         }
     }
-    // 8 bits is refused without touching what is there.
+    // 8 bits is refused without touching what is there; the same size again is black again.
     Surface surface;
+    ASSERT_TRUE(graphicstest::MakePatterned(surface, 7, 3, 5));
     ASSERT_TRUE(surface.Create(7, 3, 24));
+    EXPECT_EQ(graphicstest::TopDownBytes(surface), std::vector<std::uint8_t>(7 * 3 * 3, 0));
     EXPECT_FALSE(surface.Create(4, 4, 8));
     EXPECT_EQ(surface.Width(), 7);
     // Rows are stored bottom-up: pixel (0, 0) starts the last stored row.
