@@ -46,6 +46,7 @@ fi
 if [ -x "$out/normal/bench/bench_vm" ]; then
   step "benchmarks (brief)"
   "$out/normal/bench/bench_vm" --benchmark_min_time=0.05 --benchmark_repetitions=1
+  "$out/normal/bench/bench_graphics" --benchmark_min_time=0.05 --benchmark_repetitions=1
 fi
 if [ -x "$out/normal/bench/bench_mix" ]; then
   "$out/normal/bench/bench_mix"
