@@ -56,5 +56,7 @@ public:
 // Reads exactly size bytes from the file's position into out; false when the file ends or fails
 // first, or the size is negative.
 bool ReadExactly(FileHandle& file, std::int64_t size, std::vector<std::uint8_t>& out);
+// The same into a buffer of that many bytes.
+bool ReadExactly(FileHandle& file, void* buffer, std::size_t bytes);
 
 }  // namespace backend

@@ -12,9 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "backend/headless/headless_hub.h"
 #include "base/memory_file.h"
-#include "bench/ratio_reporter.h"
+#include "bench/bench_runner.h"
 #include "graphics/layer_set.h"
 #include "graphics/surface.h"
 
@@ -241,21 +240,12 @@ void PrintStep(const kvbench::RatioReporter& reporter, const char* what, const c
 }  // namespace
 
 int main(int argc, char** argv) {
-    // The layer set's effect timer reads the clock through the backend.
-    backend::HeadlessOptions options;
-    options.gameFolder = "/tmp";
-    backend::Install(std::make_unique<backend::HeadlessHub>(options));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    kvbench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    PrintStep(reporter, "cross-fade step", "BM_CrossFadeStep", "BM_PixmanCrossFade24", "BM_PixmanCrossFade32");
-    PrintStep(reporter, "mask-wipe step", "BM_MaskWipeStep", "BM_PixmanMaskWipe24", "BM_PixmanMaskWipe32");
-    double commit = 0, png = 0;
-    if (reporter.Time("BM_CommitScene", commit)) std::printf("scene commit: %.2f ms\n", commit / 1000.0);
-    if (reporter.Ratio("BM_PngDecode", "BM_PngDecodeSimplified", png))
-        std::printf("PNG decode 800x600: %.2fx libpng's simplified API\n", png);
-    benchmark::Shutdown();
-    backend::Uninstall();
-    return 0;
+    return kvbench::RunBenchmarks(argc, argv, [](const kvbench::RatioReporter& reporter) {
+        PrintStep(reporter, "cross-fade step", "BM_CrossFadeStep", "BM_PixmanCrossFade24", "BM_PixmanCrossFade32");
+        PrintStep(reporter, "mask-wipe step", "BM_MaskWipeStep", "BM_PixmanMaskWipe24", "BM_PixmanMaskWipe32");
+        double commit = 0, png = 0;
+        if (reporter.Time("BM_CommitScene", commit)) std::printf("scene commit: %.2f ms\n", commit / 1000.0);
+        if (reporter.Ratio("BM_PngDecode", "BM_PngDecodeSimplified", png))
+            std::printf("PNG decode 800x600: %.2fx libpng's simplified API\n", png);
+    });
 }

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "backend/headless/headless_hub.h"
-#include "bench/ratio_reporter.h"
+#include "bench/bench_runner.h"
 #include "script/vm/vm_state.h"
 #include "tools/asm/assembler.h"
 #include "tools/asm/variable_image_builder.h"
@@ -210,22 +210,12 @@ BENCHMARK(BM_LuaVariableAccess)->Repetitions(5)->DisplayAggregatesOnly();
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Access violations would show message boxes; the headless hub only logs them.
-    backend::HeadlessOptions options;
-    options.gameFolder = "/tmp";
-    backend::Install(std::make_unique<backend::HeadlessHub>(options));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    kvbench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    for (auto [what, script, lua] : {std::tuple{"arithmetic loop", "BM_ScriptArithmeticLoop", "BM_LuaArithmeticLoop"},
-                                     std::tuple{"variable access", "BM_ScriptVariableAccess", "BM_LuaVariableAccess"}}) {
-        double ratio = 0;
-        if (reporter.Ratio(script, lua, ratio)) std::printf("%s: script runs %.2fx the speed of Lua 5.4\n", what, ratio);
-    }
-    benchmark::Shutdown();
-    backend::Uninstall();
-    return 0;
+    return kvbench::RunBenchmarks(argc, argv, [](const kvbench::RatioReporter& reporter) {
+        for (auto [what, script, lua] :
+             {std::tuple{"arithmetic loop", "BM_ScriptArithmeticLoop", "BM_LuaArithmeticLoop"},
+              std::tuple{"variable access", "BM_ScriptVariableAccess", "BM_LuaVariableAccess"}}) {
+            double ratio = 0;
+            if (reporter.Ratio(script, lua, ratio)) std::printf("%s: script runs %.2fx the speed of Lua 5.4\n", what, ratio);
+        }
+    });
 }

@@ -20,17 +20,6 @@ constexpr std::uint32_t kMaskBytes = 12;
 constexpr std::uint32_t kPlainRgb = 0;
 constexpr std::uint32_t kBitFields = 3;
 
-bool ReadFully(backend::FileHandle& file, void* buffer, std::size_t bytes) {
-    auto* out = static_cast<std::uint8_t*>(buffer);
-    std::size_t done = 0;
-    while (done < bytes) {
-        const std::size_t got = file.Read(out + done, bytes - done);
-        if (got == 0) return false;
-        done += got;
-    }
-    return true;
-}
-
 // One colour channel of a 16- or 32-bit pixel word: where its bits are and how to make 8 of them.
 struct Channel {
     std::uint32_t mask = 0;
@@ -68,16 +57,16 @@ struct BmpLayout {
 // Reads the headers (and masks) and tells whether the picture is one we can read.
 bool ReadLayout(backend::FileHandle& file, BmpLayout& layout) {
     std::uint8_t fileHeader[kFileHeaderSize];
-    if (!ReadFully(file, fileHeader, sizeof fileHeader) || fileHeader[0] != 'B' || fileHeader[1] != 'M') return false;
+    if (!backend::ReadExactly(file, fileHeader, sizeof fileHeader) || fileHeader[0] != 'B' || fileHeader[1] != 'M') return false;
     layout.pixelOffset = ReadLe32(fileHeader + 10);
 
     std::uint8_t info[kInfoHeaderSize];
-    if (!ReadFully(file, info, sizeof info)) return false;
+    if (!backend::ReadExactly(file, info, sizeof info)) return false;
     const std::uint32_t infoSize = ReadLe32(info);
     // Later header versions only add fields behind the first 40 bytes (the masks first).
     if (infoSize < kInfoHeaderSize || infoSize > 4096) return false;
     std::vector<std::uint8_t> extra(infoSize - kInfoHeaderSize);
-    if (!ReadFully(file, extra.data(), extra.size())) return false;
+    if (!backend::ReadExactly(file, extra.data(), extra.size())) return false;
     layout.headerBytes = static_cast<std::uint32_t>(kFileHeaderSize) + infoSize;
 
     layout.width = static_cast<std::int32_t>(ReadLe32(info + 4));
@@ -101,7 +90,7 @@ bool ReadLayout(backend::FileHandle& file, BmpLayout& layout) {
         if (extra.size() >= kMaskBytes) {
             std::memcpy(maskBytes, extra.data(), kMaskBytes);
         } else {
-            if (!ReadFully(file, maskBytes, kMaskBytes)) return false;
+            if (!backend::ReadExactly(file, maskBytes, kMaskBytes)) return false;
             layout.headerBytes += kMaskBytes;
         }
         for (int i = 0; i < 3; ++i) masks[i] = ReadLe32(maskBytes + 4 * i);
@@ -136,14 +125,14 @@ bool Surface::LoadBmp(backend::FileHandle& file) {
 
     bool read = true;
     if (layout.bitsPerPixel == 24) {
-        read = ReadFully(file, pixels_, static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_));
+        read = backend::ReadExactly(file, pixels_, static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_));
     } else {
         const std::size_t bytesPerPixel = static_cast<std::size_t>(layout.bitsPerPixel) / 8;
         const std::size_t fileStride = (bytesPerPixel * static_cast<std::size_t>(width_) + 3) & ~std::size_t{3};
         std::vector<std::uint8_t> row(fileStride);
         // Stored rows are bottom-up like ours: stored row r is our memory row r.
         for (std::int32_t r = 0; r < height_ && read; ++r) {
-            read = ReadFully(file, row.data(), row.size());
+            read = backend::ReadExactly(file, row.data(), row.size());
             std::uint8_t* out = pixels_ + static_cast<std::ptrdiff_t>(r) * stride_;
             for (std::int32_t x = 0; x < width_ && read; ++x) {
                 const std::uint8_t* in = row.data() + static_cast<std::size_t>(x) * bytesPerPixel;

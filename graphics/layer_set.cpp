@@ -93,8 +93,8 @@ bool LayerSet::ClipLayer(std::int32_t index, bool shown) {
         y = clip.y;
     }
     if (y + height > std::int64_t{clip.y} + clip.height) height = std::int64_t{clip.y} + clip.height - y;
-    draw_ = DrawRect{SaturateToInt32(sourceX), SaturateToInt32(sourceY), SaturateToInt32(x),
-                     SaturateToInt32(y),       SaturateToInt32(width),   SaturateToInt32(height)};
+    draw_ = Placement{SaturateToInt32(x),       SaturateToInt32(y),     SaturateToInt32(sourceX),
+                      SaturateToInt32(sourceY), SaturateToInt32(width), SaturateToInt32(height)};
     return width > 0 && height > 0;
 }
 
@@ -122,7 +122,7 @@ void LayerSet::DrawEntry(std::int32_t index, bool shown, Surface& destination) {
     }
     const Surface* picture = PictureOf(index, shown);
     if (picture == nullptr) return;
-    const DrawRect& r = draw_;
+    const Placement& r = draw_;
     if (entry.maskIndex < 0) {
         destination.Blit(*picture, r.x, r.y, r.width, r.height, r.sourceX, r.sourceY);
     } else if (const Surface* mask = MaskOf(entry.maskIndex, shown)) {
@@ -140,7 +140,7 @@ void LayerSet::DrawLayerEffect(std::int32_t index, bool shown, Surface& destinat
         mask = MaskOf(entry->maskIndex, shown);
         if (mask == nullptr) return;
     }
-    const DrawRect& r = draw_;
+    const Placement& r = draw_;
     const std::int32_t parameter = entry->drawParameter;
     if (entry->drawMode == kDrawBrightness) {
         if (mask) {

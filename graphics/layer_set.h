@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "graphics/layer_entry.h"
+#include "graphics/placement.h"
 #include "graphics/surface.h"
 #include "platform/interval_timer.h"
 
@@ -48,16 +49,6 @@ struct EffectState {
 struct SceneBrightness {
     std::int32_t mode = -1;
     std::int32_t delta = -1;
-};
-
-// Where ClipLayer put the entry being drawn.
-struct DrawRect {
-    std::int32_t sourceX = 0;
-    std::int32_t sourceY = 0;
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
 };
 
 class LayerSet {
@@ -108,7 +99,7 @@ public:
     // Fills the draw rectangle of a layer clipped to the clip rectangle; false when nothing of it
     // is left.
     bool ClipLayer(std::int32_t index, bool shown);
-    const DrawRect& LastDrawRect() const { return draw_; }
+    const Placement& LastDrawRect() const { return draw_; }
     // Draws a layer of draw mode 0 or 1 into destination with the draw rectangle.
     void DrawLayerEffect(std::int32_t index, bool shown, Surface& destination);
 
@@ -169,7 +160,7 @@ private:
     Surface* target_ = nullptr;
     Surface* compose_ = nullptr;
     Surface* previous_ = nullptr;
-    DrawRect draw_;
+    Placement draw_;  // where ClipLayer put the entry being drawn
     EffectState effect_;
     SceneBrightness shownBrightness_;
     SceneBrightness composedBrightness_;

@@ -56,12 +56,7 @@ void PngWarningHandler(png_structp, png_const_charp message) {
 
 void ReadFromFile(png_structp png, png_bytep data, std::size_t length) {
     auto* file = static_cast<backend::FileHandle*>(png_get_io_ptr(png));
-    std::size_t done = 0;
-    while (done < length) {
-        const std::size_t got = file->Read(data + done, length - done);
-        if (got == 0) png_error(png, "Read Error");
-        done += got;
-    }
+    if (!backend::ReadExactly(*file, data, length)) png_error(png, "Read Error");
 }
 
 void WriteToFile(png_structp png, png_bytep data, std::size_t length) {

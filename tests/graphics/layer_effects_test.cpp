@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/layer_set.h"
-#include "tests/graphics/picture_test_util.h"
-#include "tests/support/headless_game.h"
+#include "tests/graphics/layer_fixture.h"
 
 namespace {
 
@@ -13,23 +12,8 @@ using kv::LayerSet;
 using kv::Surface;
 using graphicstest::TopDownBytes;
 
-class LayerEffectsTest : public kvtest::HeadlessGameTest {
+class LayerEffectsTest : public graphicstest::LayerFixture {
 public:
-    void SetUp() override {
-        HeadlessGameTest::SetUp();
-        layers_ = std::make_unique<LayerSet>();
-        MakeScreens(40, 30);
-    }
-    void TearDown() override {
-        layers_.reset();
-        HeadlessGameTest::TearDown();
-    }
-    void MakeScreens(std::int32_t width, std::int32_t height) {
-        ASSERT_TRUE(graphicstest::MakePatterned(target_, width, height, 1));
-        ASSERT_TRUE(graphicstest::MakePatterned(compose_, width, height, 2));
-        ASSERT_TRUE(graphicstest::MakePatterned(previous_, width, height, 3));
-        layers_->SetSurfaces(&target_, &compose_, &previous_);
-    }
     void Start(std::int32_t kind, std::int32_t stepCount = 0, std::int32_t maskLayer = 0) {
         ASSERT_TRUE(layers_->SelectGraphicEffect(kind));
         layers_->SetEffectSteps(stepCount, maskLayer);
@@ -41,9 +25,6 @@ public:
         }
         return -1;
     }
-
-    std::unique_ptr<LayerSet> layers_;
-    Surface target_, compose_, previous_;
 };
 
 TEST_F(LayerEffectsTest, EveryStepCountEndsAndTheLastStepDrawsTheEndValue) {

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "graphics/layer_set.h"
-#include "tests/graphics/picture_test_util.h"
-#include "tests/support/headless_game.h"
+#include "tests/graphics/layer_fixture.h"
 
 namespace {
 
@@ -15,23 +14,8 @@ using kv::LayerSet;
 using kv::Surface;
 using graphicstest::TopDownBytes;
 
-class LayerSetTest : public kvtest::HeadlessGameTest {
+class LayerSetTest : public graphicstest::LayerFixture {
 public:
-    void SetUp() override {
-        HeadlessGameTest::SetUp();
-        layers_ = std::make_unique<LayerSet>();
-        MakeScreens(40, 30);
-    }
-    void TearDown() override {
-        layers_.reset();
-        HeadlessGameTest::TearDown();
-    }
-    void MakeScreens(std::int32_t width, std::int32_t height) {
-        ASSERT_TRUE(graphicstest::MakePatterned(target_, width, height, 1));
-        ASSERT_TRUE(graphicstest::MakePatterned(compose_, width, height, 2));
-        ASSERT_TRUE(graphicstest::MakePatterned(previous_, width, height, 3));
-        layers_->SetSurfaces(&target_, &compose_, &previous_);
-    }
     // Picture layer i: a patterned picture placed at (x, y), drawn whole, visible.
     LayerEntry& Place(std::int32_t i, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {
         LayerEntry& entry = *layers_->GetLayer(i);
@@ -43,9 +27,6 @@ public:
         entry.visible = 1;
         return entry;
     }
-
-    std::unique_ptr<LayerSet> layers_;
-    Surface target_, compose_, previous_;
 };
 
 TEST_F(LayerSetTest, BanksAreMadeOnceRefusedWhenNegativeAndReachedOnlyInRange) {
@@ -104,13 +85,13 @@ TEST_F(LayerSetTest, ClipLayerCutsTheDrawRectangleAtEveryEdgeOfTheClip) {
     struct Case {
         std::int32_t x, y, width, height;
         bool drawn;
-        kv::DrawRect rect;  // sourceX, sourceY, x, y, width, height
+        kv::Placement rect;  // x, y, sourceX, sourceY, width, height
     };
     const Case cases[] = {
-        {10, 350, 100, 100, true, {0, 0, 10, 350, 100, 50}},   // below: 50 rows left
-        {10, 50, 100, 100, true, {0, 50, 10, 100, 100, 50}},   // above: from source row 50
-        {-30, 120, 100, 10, true, {30, 0, 0, 120, 70, 10}},
-        {750, 120, 100, 10, true, {0, 0, 750, 120, 50, 10}},
+        {10, 350, 100, 100, true, {10, 350, 0, 0, 100, 50}},   // below: 50 rows left
+        {10, 50, 100, 100, true, {10, 100, 0, 50, 100, 50}},   // above: from source row 50
+        {-30, 120, 100, 10, true, {0, 120, 30, 0, 70, 10}},
+        {750, 120, 100, 10, true, {750, 120, 0, 0, 50, 10}},
         {10, 400, 100, 10, false, {}},                          // wholly below the clip
         {10, 10, 100, 10, false, {}},                           // wholly above
         {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, false, {}},
@@ -125,7 +106,7 @@ TEST_F(LayerSetTest, ClipLayerCutsTheDrawRectangleAtEveryEdgeOfTheClip) {
         entry.sourceX = entry.sourceY = 0;
         ASSERT_EQ(layers_->ClipLayer(0, false), c.drawn);
         if (!c.drawn) continue;
-        const kv::DrawRect& r = layers_->LastDrawRect();
+        const kv::Placement& r = layers_->LastDrawRect();
         EXPECT_EQ((std::vector<std::int32_t>{r.sourceX, r.sourceY, r.x, r.y, r.width, r.height}),
                   (std::vector<std::int32_t>{c.rect.sourceX, c.rect.sourceY, c.rect.x, c.rect.y, c.rect.width, c.rect.height}));
     }

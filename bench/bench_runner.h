@@ -1,12 +1,17 @@
 #pragma once
-// A console reporter that keeps each benchmark's real time per iteration (the median when it
-// has repetitions), so that a bench can print ratios of benchmarks run in the same process.
+// What every bench shares: a console reporter that keeps each benchmark's real time per
+// iteration (the median when it has repetitions), so that a bench can print ratios of
+// benchmarks run in the same process, and the main that runs them.
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "backend/headless/headless_hub.h"
 
 namespace kvbench {
 
@@ -48,5 +53,21 @@ private:
     std::map<std::string, double> times_;
     std::map<std::string, bool> medians_;
 };
+
+// Runs the benchmarks the command line names on a headless hub (the engine's objects read the
+// clock and show boxes through it) and then prints the bench's figures.
+inline int RunBenchmarks(int argc, char** argv, const std::function<void(const RatioReporter&)>& printFigures) {
+    backend::HeadlessOptions options;
+    options.gameFolder = "/tmp";
+    backend::Install(std::make_unique<backend::HeadlessHub>(options));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    printFigures(reporter);
+    benchmark::Shutdown();
+    backend::Uninstall();
+    return 0;
+}
 
 }  // namespace kvbench
