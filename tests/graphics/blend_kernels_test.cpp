@@ -113,20 +113,4 @@ TEST(BlendKernelsTest, ShortRowsStayInsideTheirBuffersAndMayWriteOverAnInput) {
     }
 }
 
-TEST(BlendKernelsTest, TheBestPathIsChosenAndOnlyAvailablePathsCanBeUsed) {
-    const KernelPath best = kv::blend::BestKernelPath();
-    EXPECT_EQ(kv::blend::ActiveKernelPath(), best);
-#if defined(__x86_64__)
-    EXPECT_NE(best, KernelPath::Scalar);
-    EXPECT_EQ(best == KernelPath::Avx2, __builtin_cpu_supports("avx2") != 0);
-#endif
-    for (KernelPath path : {KernelPath::Scalar, KernelPath::Sse2, KernelPath::Avx2}) {
-        const bool available = kv::blend::KernelsFor(path) != nullptr;
-        EXPECT_EQ(kv::blend::UseKernelPath(path), available);
-        EXPECT_EQ(kv::blend::ActiveKernelPath(), available ? path : best);
-        EXPECT_EQ(&kv::blend::ActiveKernels(), available ? kv::blend::KernelsFor(path) : kv::blend::KernelsFor(best));
-        kv::blend::UseKernelPath(best);
-    }
-}
-
 }  // namespace

@@ -9,7 +9,6 @@
 #include <functional>
 #include <vector>
 
-#include "graphics/blend_kernels.h"
 #include "graphics/surface.h"
 #include "tests/graphics/picture_test_util.h"
 
@@ -219,25 +218,6 @@ TEST(SurfaceBlendsTest, EmptyAndForeignDepthSurfacesDrawNothing) {
     deep.FillRect24(0, 0, 6, 6, 1, 2, 3);
     d.FillRect24(0, 0, 6, 6, 1, 2, 3);
     EXPECT_NE(graphicstest::TopDownBytes(d), before);
-}
-
-// Every kernel path gives the same surface; the brightness pass works on the surface itself.
-TEST(SurfaceBlendsTest, EveryPathGivesTheSameBytesAndABrightnessPassMayReadItsOwnDestination) {
-    std::vector<std::vector<std::uint8_t>> results;
-    for (auto path : {kv::blend::KernelPath::Scalar, kv::blend::KernelPath::Sse2, kv::blend::KernelPath::Avx2}) {
-        if (!kv::blend::UseKernelPath(path)) continue;
-        Surface d, s, m;
-        ASSERT_TRUE(graphicstest::MakePatterned(d, 61, 13, 1));
-        ASSERT_TRUE(graphicstest::MakePatterned(s, 61, 13, 2));
-        ASSERT_TRUE(graphicstest::MakePatterned(m, 61, 13, 3));
-        d.MaskBlendOpacity(s, 3, 1, 55, 11, 2, 0, m, 180);
-        d.AddBrightness(d, 0, 0, 61, 13, 0, 0, -70);
-        d.MaskWipeBlend(s, d, 0, 2, 40, 10, 1, 1, m, 300);
-        results.push_back(graphicstest::TopDownBytes(d));
-    }
-    kv::blend::UseKernelPath(kv::blend::BestKernelPath());
-    ASSERT_GE(results.size(), 1u);
-    for (const auto& result : results) EXPECT_EQ(result, results.front());
 }
 
 }  // namespace
