@@ -13,10 +13,6 @@ namespace {
 // far larger is not a sound file.
 constexpr std::uint32_t kMaxFormatChunk = 1024;
 
-std::uint16_t ReadLe16(const std::uint8_t* in) {
-    return static_cast<std::uint16_t>(in[0] | (in[1] << 8));
-}
-
 }  // namespace
 
 bool WavReader::OpenFile(std::string_view path) {

@@ -7,7 +7,6 @@
 
 namespace kv {
 
-
 EffectStep StepScreenEffect() {
     if (g_currentLayers == nullptr) return EffectStep::Finished;
     if (!g_currentLayers->EffectTimer().Check()) return EffectStep::NotDue;
