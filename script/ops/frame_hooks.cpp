@@ -4,6 +4,7 @@
 #include "graphics/layer_set.h"
 #include "graphics/surface.h"
 #include "platform/game_window.h"
+#include "script/ops/screen_redraw.h"
 
 namespace kv {
 
@@ -17,14 +18,14 @@ void ShowEffectFinalPicture() {
     if (g_screenSurface && g_workSurface1) g_screenSurface->CopyFrom(*g_workSurface1);
 }
 
-void RedrawShownMessageWindows() {}
+void RedrawShownMessageWindows() { DrawShownMessageWindows(); }
 
 void PresentScreen() {
     if (g_screenSurface == nullptr || g_mainWindow == nullptr) return;
     g_screenSurface->BlitToDC(g_mainWindow->Handle(), 0, 0, g_screenSurface->Width(), g_screenSurface->Height());
 }
 
-void EraseAutoModeIcon() {}
+void EraseAutoModeIcon() { RestoreAutoModeIconArea(); }
 
 void CaptureThumbnail() {}
 

@@ -4,12 +4,16 @@
 
 #include "app/globals/globals.h"
 #include "script/ops/bank_ops.h"
+#include "script/ops/clickable_area_ops.h"
 #include "script/ops/desktop_ops.h"
 #include "script/ops/dialog_ops.h"
+#include "script/ops/effect_ops.h"
 #include "script/ops/input_ops.h"
+#include "script/ops/layer_ops.h"
 #include "script/ops/movie_ops.h"
 #include "script/ops/op_state.h"
 #include "script/ops/query_ops.h"
+#include "script/ops/screen_ops.h"
 #include "script/ops/setting_ops.h"
 #include "script/ops/sound_ops.h"
 #include "script/ops/string_ops.h"
@@ -44,19 +48,19 @@ OpEntry g_operations[kOperationCount] = {
     {"OpResetTimer", OpResetTimer},  // 13
     {"OpWaitTimer", OpRunPhase},  // 14
     {"OpWaitClick", OpRunPhase},  // 15
-    {"AllocLayers", OpNotAvailable},  // 16
-    {"AllocMaskLayers", OpNotAvailable},  // 17
-    {"LoadLayer", OpNotAvailable},  // 18
-    {"LoadMaskLayer", OpNotAvailable},  // 19
-    {"SetLayerVisible", OpNotAvailable},  // 20
-    {"SetLayerPosition", OpNotAvailable},  // 21
-    {"SetLayerRect", OpNotAvailable},  // 22
-    {"SetLayerMask", OpNotAvailable},  // 23
-    {"SetLayerDrawMode", OpNotAvailable},  // 24
-    {"SetLayerClipRect", OpNotAvailable},  // 25
-    {"StartupGraphicEffect", OpNotAvailable},  // 26
-    {"SetGraphicEffectInterval", OpNotAvailable},  // 27
-    {"SetBrightness", OpNotAvailable},  // 28
+    {"AllocLayers", AllocLayers},  // 16
+    {"AllocMaskLayers", AllocMaskLayers},  // 17
+    {"LoadLayer", LoadLayer},  // 18
+    {"LoadMaskLayer", LoadMaskLayer},  // 19
+    {"SetLayerVisible", SetLayerVisible},  // 20
+    {"SetLayerPosition", SetLayerPosition},  // 21
+    {"SetLayerRect", SetLayerRect},  // 22
+    {"SetLayerMask", SetLayerMask},  // 23
+    {"SetLayerDrawMode", SetLayerDrawMode},  // 24
+    {"SetLayerClipRect", SetLayerClipRect},  // 25
+    {"StartupGraphicEffect", StartupGraphicEffect},  // 26
+    {"SetGraphicEffectInterval", SetGraphicEffectInterval},  // 27
+    {"SetBrightness", SetBrightness},  // 28
     {"OpAllocTextWindows", OpNotAvailable},  // 29
     {"SetMessageFont", OpNotAvailable},  // 30
     {"SetMessageFontStyle", OpNotAvailable},  // 31
@@ -89,7 +93,7 @@ OpEntry g_operations[kOperationCount] = {
     {"DefineSystemButton", OpNotAvailable},  // 58
     {"SetSystemButtonSound", OpNotAvailable},  // 59
     {"ScreenUpdate", OpRunPhase},  // 60
-    {"SetLayerHiddenOnView", OpNotAvailable},  // 61
+    {"SetLayerHiddenOnView", SetLayerHiddenOnView},  // 61
     {"BindWindowModeVar", BindWindowModeVar},  // 62
     {"BindEffectsVar", BindEffectsVar},  // 63
     {"BindInstantTextVar", BindInstantTextVar},  // 64
@@ -113,7 +117,7 @@ OpEntry g_operations[kOperationCount] = {
     {"BacklogView", OpRunPhase},  // 82
     {"BacklogPageForward", OpNotAvailable},  // 83
     {"BacklogPageBack", OpNotAvailable},  // 84
-    {"ReturnFromRightClickScreen", OpNotAvailable},  // 85
+    {"ReturnFromRightClickScreen", ReturnFromRightClickScreen},  // 85
     {"SetEffectMessageRedraw", OpNotAvailable},  // 86
     {"SetSystemButtonSpaceKey", OpNotAvailable},  // 87
     {"SetSystemButtonWheel", OpNotAvailable},  // 88
@@ -134,12 +138,12 @@ OpEntry g_operations[kOperationCount] = {
     {"OpDummy", OpDummy},  // 103
     {"Random", Random},  // 104
     {"CompareStrings", CompareStrings},  // 105
-    {"ClearLayer", OpNotAvailable},  // 106
+    {"ClearLayer", ClearLayer},  // 106
     {"ReadyToChipClickableMap", OpNotAvailable},  // 107
     {"ReleaseChipClickableMap", OpNotAvailable},  // 108
     {"RClickDispatch", OpRunPhase},  // 109
-    {"SetClickableAreaRects", OpNotAvailable},  // 110
-    {"ClearMaskLayer", OpNotAvailable},  // 111
+    {"SetClickableAreaRects", SetClickableAreaRects},  // 110
+    {"ClearMaskLayer", ClearMaskLayer},  // 111
     {"ReplayMsgBoxSound", OpNotAvailable},  // 112
     {"OpenExternal", OpenExternal},  // 113
     {"ClearBankA", ClearBankA},  // 114
@@ -150,14 +154,14 @@ OpEntry g_operations[kOperationCount] = {
     {"BindAutoWaitVar", BindAutoWaitVar},  // 119
     {"SetSpareSetting", SetSpareSetting},  // 120
     {"StartAutoMode", StartAutoMode},  // 121
-    {"EndAutoMode", OpNotAvailable},  // 122
+    {"EndAutoMode", EndAutoMode},  // 122
     {"FormatNumber", FormatNumber},  // 123
     {"FadeInPlayDSB", FadeInPlayDSB},  // 124
     {"StartVolumeFade", StartVolumeFade},  // 125
     {"CreateDirectInputManager", CreateDirectInputManager},  // 126
-    {"GetLayerSize", OpNotAvailable},  // 127
-    {"RedrawMessageWindow", OpNotAvailable},  // 128
-    {"ResetTextWindow", OpNotAvailable},  // 129
+    {"GetLayerSize", GetLayerSize},  // 127
+    {"RedrawMessageWindow", RedrawMessageWindow},  // 128
+    {"ResetTextWindow", ResetTextWindow},  // 129
     {"StringLength", StringLength},  // 130
     {"SetTableEntry", SetTableEntry},  // 131
     {"SoundOp132", SoundOp132},  // 132
@@ -172,9 +176,9 @@ OpEntry g_operations[kOperationCount] = {
     {"WaitMessageClick", OpNotAvailable},  // 141
     {"WaitMessageCharDelay", OpNotAvailable},  // 142
     {"FlushMessageOp", OpNotAvailable},  // 143
-    {"ScreenUpdateReady", OpNotAvailable},  // 144
-    {"ScreenUpdateWait", OpNotAvailable},  // 145
-    {"ScreenUpdateFinish", OpNotAvailable},  // 146
+    {"ScreenUpdateReady", ScreenUpdateReady},  // 144
+    {"ScreenUpdateWait", ScreenUpdateWait},  // 145
+    {"ScreenUpdateFinish", ScreenUpdateFinish},  // 146
     {"ClickableMapSelectReady", OpNotAvailable},  // 147
     {"ClickableMapSelectRun", OpNotAvailable},  // 148
     {"ChoiceMenuReady", OpNotAvailable},  // 149

@@ -13,6 +13,32 @@ std::int32_t PopIntOperand() {
     return static_cast<std::int32_t>(g_vm->Pop().value);
 }
 
+bool IsTextOperand(const VmValue& operand) {
+    return operand.type == vm_type::kLiteral || operand.type == vm_type::kAStringRef ||
+           operand.type == vm_type::kBStringRef;
+}
+
+bool ResolveIntOperand(const VmValue& operand, std::int32_t& value) {
+    switch (operand.type) {
+        case vm_type::kInt: value = static_cast<std::int32_t>(operand.value); return true;
+        case vm_type::kAIntRef: value = g_vm ? g_vm->GetAInt(operand.value) : 0; return true;
+        case vm_type::kCIntRef: value = g_vm ? g_vm->GetCInt(operand.value) : 0; return true;
+        default: return false;
+    }
+}
+
+bool ResolveByteOperand(const VmValue& operand, bool& set) {
+    if (operand.type == vm_type::kByte) {
+        set = operand.value != 0;
+        return true;
+    }
+    if (operand.type != vm_type::kAByteRef) return false;
+    const std::uint8_t* byte = g_vm ? g_vm->AByte(operand.value) : nullptr;
+    if (byte == nullptr) ShowAccessViolation();
+    set = byte != nullptr && *byte == 1;
+    return true;
+}
+
 namespace {
 
 // Null (outside the bank, or no script machine) is reported and nothing is written.

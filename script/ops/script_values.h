@@ -14,6 +14,17 @@ namespace kv {
 // The next operand's value word as a signed number (0 without a script machine).
 std::int32_t PopIntOperand();
 
+// Operands resolved by their type, as the operations that take variables as well as numbers
+// read them. False for a value of another type. A variable index outside its bank shows
+// "Access violation in Scripts" and gives 0 (an integer) or not set (a byte).
+// An integer: a number, or the value of an A or C integer variable.
+bool ResolveIntOperand(const VmValue& operand, std::int32_t& value);
+// A byte: a byte number (set when not 0), or an A byte variable (set when it holds 1).
+bool ResolveByteOperand(const VmValue& operand, bool& set);
+
+// A literal, an A string or a B string: what a text operand may be.
+bool IsTextOperand(const VmValue& operand);
+
 // The next operand as a text in the handler's buffer; a value that is not a text, or a bad
 // string variable, gives the empty text. A text longer than the buffer is cut between two
 // characters.

@@ -1,0 +1,14 @@
+#pragma once
+// Operation 110: the four rectangles and the enabled flag of one area of the current clickable
+// map, set in one call.
+
+#include <cstdint>
+
+namespace kv {
+
+// 110 (area, x1, y1, x2, y2, w1, h1, x3, y3, x4, y4, w2, h2, flag): the hit area (x1, y1, w1,
+// h1), the picture strip (x2, y2, w1, h1), the chip's area (x3, y3, w2, h2) and the chip's
+// picture (x4, y4, w2, h2). An area that is not one of the map's is an argument error.
+std::uint32_t SetClickableAreaRects();
+
+}  // namespace kv

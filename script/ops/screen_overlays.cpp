@@ -1,0 +1,46 @@
+// The one place where each overlay registers its drawing: a part of the engine that draws over
+// the scene fills its line here.
+
+#include "script/ops/screen_overlays.h"
+
+#include "graphics/layer_set.h"
+
+namespace kv {
+
+namespace {
+
+ScreenOverlays g_overlays = {
+    .drawSystemButtons = nullptr,           // the system buttons (SystemButtonSet::DrawAll)
+    .drawClickableMap = nullptr,            // the current clickable map (ClickableMap::Draw)
+    .drawSaveSlotScreen = nullptr,          // the save/load slot screen (SaveInfo::DrawAll)
+    .drawChoiceList = nullptr,              // ChoiceList::DrawAll
+    .messageWindowShown = nullptr,          // the message windows
+    .redrawMessageWindow = nullptr,         // MessageWindow::Redraw
+    .replayMessagePage = nullptr,
+    .buildMessageWindowSurfaces = nullptr,  // MessageWindow::BuildSurfaces
+    .autoModeIconArea = nullptr,            // the click-wait icons
+    .setClickableAreaRects = nullptr,       // the current clickable map
+};
+
+}  // namespace
+
+const ScreenOverlays& Overlays() { return g_overlays; }
+
+ScreenOverlays ReplaceOverlays(const ScreenOverlays& overlays) {
+    const ScreenOverlays old = g_overlays;
+    g_overlays = overlays;
+    return old;
+}
+
+LayerPictures FindLayerPictures(LayerSet* layers, std::int32_t layer) {
+    LayerPictures found;
+    const LayerEntry* entry = layers ? layers->GetLayer(layer) : nullptr;
+    if (entry == nullptr) return found;
+    if (entry->surface && !entry->surface->IsEmpty()) found.picture = entry->surface.get();
+    found.masked = entry->maskIndex >= 0;
+    const LayerEntry* mask = found.masked ? layers->GetMaskLayer(entry->maskIndex) : nullptr;
+    if (mask != nullptr && mask->surface && !mask->surface->IsEmpty()) found.mask = mask->surface.get();
+    return found;
+}
+
+}  // namespace kv
