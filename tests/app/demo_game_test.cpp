@@ -13,6 +13,8 @@
 #include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
+#include "base/memory_file.h"
+#include "graphics/surface.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
 #include "tests/support/headless_game.h"
@@ -31,28 +33,45 @@ public:
     void WriteDemo() {
         WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
         WriteScript("INIT.SNX", ReadSource("demo/scripts/INIT.kvs"));
-        WriteScript("SCENE1.SNX", ReadSource("demo/scripts/SCENE1.kvs"));
+        for (const char* script : {"SCENE1", "TITLE", "PICTURES", "PAUSE"}) {
+            WriteScript(std::string(script) + ".SNX", ReadSource(std::string("demo/scripts/") + script + ".kvs"));
+        }
+        // The demo's pictures, drawn as its build draws them.
+        for (const auto& picture : std::filesystem::directory_iterator(KV_DEMO_PICTURES)) {
+            std::filesystem::create_directories(std::filesystem::path(folder_) / "grp");
+            std::filesystem::copy_file(picture.path(), std::filesystem::path(folder_) / "grp" / picture.path().filename());
+        }
         WriteFile("OPENING.MPG", std::string_view("the fake movie service plays any file"));
         // The demo's sounds, made as its build makes them.
         const std::string make = std::string(KV_SOURCE_DIR) + "/demo/make_sounds.sh " + folder_ + "/snd " + folder_ + "/work";
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
 
-    // Plays until the second screen has shown, clicking when asked to; returns every caption
-    // in the order shown.
+    // Plays until the second screen has shown, clicking (press, then release) now and then
+    // while a caption asks for it; returns every caption in the order shown. firstScreen_ gets
+    // the picture shown when the first click is asked for.
     std::vector<std::string> Play(bool* fullScreenAtStart = nullptr) {
         std::vector<std::string> captions;
         int clickStep = 0;
+        std::vector<std::uint8_t> shown;
         Os().Clock().SetSleepHook([&] {
             backend::HeadlessHub& os = Os();
             if (!kv::g_mainWindow || !os.Windows().IsWindow(kv::g_mainWindow->Handle())) return;
+            // Only the last picture is kept: the demo presents hundreds.
+            if (!os.Windows().Frames().empty()) {
+                shown = os.Windows().Frames().back().bgr;
+                os.Windows().ClearFrames();
+            }
             std::string caption = os.Windows().GetWindowCaption(kv::g_mainWindow->Handle());
             if (fullScreenAtStart && caption == "kvrebody demo - a called script")
                 *fullScreenAtStart = kv::g_displayMode->IsFullScreen();
-            if (captions.empty() || captions.back() != caption) captions.push_back(caption);
-            if (caption == "kvrebody demo - click to go on" && clickStep < 2) {
-                os.Events().QueueMouseButton(0, clickStep == 0);
-                ++clickStep;
+            if (captions.empty() || captions.back() != caption) {
+                captions.push_back(caption);
+                clickStep = 0;
+                if (caption == "kvrebody demo - click to go on") firstScreen_ = shown;
+            }
+            if (caption.ends_with("click to go on") && clickStep++ % 200 < 2) {
+                os.Events().QueueMouseButton(0, clickStep % 200 == 1);
             }
             if (caption == "kvrebody demo - second screen") backend::RequestTermination();
         });
@@ -60,6 +79,22 @@ public:
         EXPECT_FALSE(Os().Clock().SleepLimitReached());
         return captions;
     }
+
+    // The expected first screen that the real program's check compares its window with, top
+    // row first.
+    static std::vector<std::uint8_t> ExpectedFirstScreen() {
+        const std::string png = ReadSource("demo/expected/first-screen.png");
+        kv::MemoryFile file({reinterpret_cast<const std::uint8_t*>(png.data()), png.size()});
+        kv::Surface surface;
+        EXPECT_TRUE(surface.LoadPng(file));
+        std::vector<std::uint8_t> rows;
+        for (std::int32_t y = 0; y < surface.Height(); ++y) {
+            rows.insert(rows.end(), surface.PixelAt(0, y), surface.PixelAt(0, y) + 3 * surface.Width());
+        }
+        return rows;
+    }
+
+    std::vector<std::uint8_t> firstScreen_;
 };
 
 TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
@@ -72,12 +107,18 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
         "kvrebody demo",
         "kvrebody demo - a called script",
         "kvrebody demo - click to go on",
+        "kvrebody demo - six screen effects",
+        "kvrebody demo - sprites",
+        "kvrebody demo - night falls",
+        "kvrebody demo - scene view: click to go on",
         "kvrebody demo - first screen (click, or wait two seconds)",
         "kvrebody demo - second screen",
     };
     EXPECT_EQ(captions, expected);
     EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"kvrebody demo|Play in full screen?",
                                                     "kvrebody demo|Open the credits page?"}));
+    // The title scene, as the real program's window must show it too.
+    EXPECT_TRUE(firstScreen_ == ExpectedFirstScreen());
     // The opening movie played to its end before the first caption of the demo.
     ASSERT_EQ(Os().FakeMovies()->OpenedPaths().size(), 1u);
     EXPECT_EQ(Os().FakeMovies()->OpenedPaths()[0], EngineFolder() + "OPENING.MPG");

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the real program on the demo game: once under SDL's offscreen driver, once in a real
 # window under Xvfb, where the opening movie's colour bars must show in the window and, once
-# the movie is over, the screen must equal the expected first screen. Each run is ended with
-# SIGTERM, which must end the game cleanly (exit code 0).
+# the movie is over, the screen must equal the expected first screen: the title scene, layers
+# drawn through masks, shaded, see-through and brightened, which the demo game test finds in the
+# headless engine's frames too. Each run is ended with SIGTERM, which must end the game cleanly
+# (exit code 0).
 set -euo pipefail
 game=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
