@@ -46,7 +46,7 @@ bool EffectsSkipped() {
 
 std::uint32_t StartupGraphicEffect() {
     if (g_vm == nullptr || g_currentLayers == nullptr) return FailEffectArguments();
-    const bool messagesOverEffects = (CurrentOp().flag & 0xFFu) != 0;
+    const bool messagesOverEffects = MessagesOverEffects();
     // With the message windows drawn over every effect frame, the effect starts from the
     // picture under them, so that they are not faded out and in again.
     Surface* fadeFrom = messagesOverEffects && AnyMessageWindowShown() ? g_workSurface1 : g_screenSurface;

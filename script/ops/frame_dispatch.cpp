@@ -36,15 +36,13 @@ void ReportHandlerFault() {
     SetCurrentOperation(kOpQuit);
 }
 
-bool RedrawsMessagesOverEffects() { return (CurrentOp().flag & 0xFFu) != 0; }
-
 // Steps the running effect. False when the frame must end here (the script waits for the effect).
 bool RunScreenEffect() {
     RefreshInput();
     if (IsCtrlHeld() || g_gameState.skipMode) {
         // Skipping: the effect ends at once on its final picture.
         ShowEffectFinalPicture();
-        if (RedrawsMessagesOverEffects()) RedrawShownMessageWindows();
+        if (MessagesOverEffects()) RedrawShownMessageWindows();
         PresentScreen();
         g_gameState.effectRunning = 0;
         return true;
@@ -52,7 +50,7 @@ bool RunScreenEffect() {
     const EffectStep step = StepScreenEffect();
     if (step != EffectStep::NotDue) {
         if (step == EffectStep::Finished) g_gameState.effectRunning = 0;
-        if (RedrawsMessagesOverEffects()) RedrawShownMessageWindows();
+        if (MessagesOverEffects()) RedrawShownMessageWindows();
         PresentScreen();
     }
     return g_gameState.scriptRunsOn != 0;

@@ -12,6 +12,8 @@ namespace kv {
 
 OpState& CurrentOp() { return g_gameState.op; }
 
+bool MessagesOverEffects() { return (g_gameState.op.flag & 0xFFu) != 0; }
+
 void SetCurrentOperation(std::uint32_t operation) { g_gameState.op.operation = operation; }
 
 void ClearCurrentOperation() {

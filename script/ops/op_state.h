@@ -28,6 +28,9 @@ inline constexpr std::uint32_t kOpFinished = 1;
 inline constexpr std::uint32_t kOpContinue = 0;
 
 OpState& CurrentOp();
+// The OpState flag (operation 86): the shown message windows are drawn again over every frame of
+// a screen effect.
+bool MessagesOverEffects();
 // Makes another operation current from the next frame on.
 void SetCurrentOperation(std::uint32_t operation);
 // What the frame does when a handler returns 1: operation, phase and scratch become 0; the

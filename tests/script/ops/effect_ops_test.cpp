@@ -24,7 +24,8 @@ public:
 
     // A scene of OLD shown at once, then NEW brought in by op 26 with the arguments given (in
     // script order, count included); the caption "over" follows it.
-    void WriteEffectScript(const std::string& effectArguments, const std::string& before = "") {
+    void WriteEffectScript(const std::string& effectArguments, const std::string& before = "",
+                           const std::string& after = "") {
         WriteScript("INIT", EffectsOn() + before + R"(
             calld CreateDirectInputManager
             calld AllocLayers 1
@@ -37,7 +38,7 @@ public:
             calld OpSetCaption "old shown"
             calld LoadLayer 0, "new"
             calld SetGraphicEffectInterval 10
-            calld StartupGraphicEffect )" + effectArguments + R"(
+            calld StartupGraphicEffect )" + effectArguments + "\n" + after + R"(
             calld OpSetCaption "over"
         l:  line 1
             jmp l
@@ -45,11 +46,13 @@ public:
     }
 
     // Runs the effect to its end, one step a frame, and gives the pictures presented meanwhile.
-    std::vector<Picture> RunEffect() {
+    // The clock stands still until the script has reached the caption given.
+    std::vector<Picture> RunEffect(const std::string& caption = "") {
         Start();
         EXPECT_TRUE(RunUntilCaption("old shown"));
         for (int i = 0; i < 10 && !kv::g_gameState.effectRunning; ++i) Frame();
         EXPECT_EQ(kv::g_gameState.effectRunning, 1);
+        if (!caption.empty()) EXPECT_TRUE(RunUntilCaption(caption));
         Os().Windows().ClearFrames();
         for (int i = 0; i < 100 && kv::g_gameState.effectRunning; ++i) {
             Os().Clock().AdvanceClock(11);
@@ -66,10 +69,11 @@ public:
         for (std::size_t i = 0; i < out.bgr.size(); ++i) out.bgr[i] = opstest::TowardByte(old_.bgr[i], new_.bgr[i], step);
         return out;
     }
-    Picture MaskWipe(std::int32_t step) const {
+    Picture MaskWipe(std::int32_t step, const Picture* mask = nullptr) const {
         Picture out = old_;
         for (std::size_t i = 0; i < out.bgr.size(); ++i) {
-            out.bgr[i] = opstest::TowardByte(old_.bgr[i], new_.bgr[i], std::clamp(wipe_.bgr[i] + step - 256, 0, 255));
+            const std::int32_t m = mask ? mask->bgr[i] : wipe_.bgr[i];
+            out.bgr[i] = opstest::TowardByte(old_.bgr[i], new_.bgr[i], std::clamp(m + step - 256, 0, 255));
         }
         return out;
     }
@@ -128,6 +132,18 @@ TEST_F(EffectOpsTest, EachEffectShowsTheStepsItsFormulaGives) {
         }
         EXPECT_TRUE(BoxTexts().empty());
     }
+}
+
+// The script runs on and frees every layer, the wipe's mask with them, while the wipe runs: the
+// wipe goes on as through a black mask, reading nothing that was freed.
+TEST_F(EffectOpsTest, LayersFreedDuringTheEffectAreNotReadByIt) {
+    WriteEffectScript("1, 4, 0, byte 1, 4", "", "calld AllocMaskLayers 0\ncalld AllocLayers 0\n");
+    const std::vector<Picture> frames = RunEffect("over");
+    const Picture black(800, 600);
+    const std::vector<std::int32_t> steps = {0, 128, 256, 384, 511};
+    ASSERT_EQ(frames.size(), steps.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) EXPECT_TRUE(frames[i] == MaskWipe(steps[i], &black)) << steps[i];
+    EXPECT_EQ(kv::g_currentLayers->MaskLayerCount(), 0);
 }
 
 // Ctrl held, skip mode and the effects setting at 0 each show the new scene at once; the

@@ -6,6 +6,7 @@
 
 #include "graphics/layer_set.h"
 #include "script/ops/op_state.h"
+#include "script/ops/screen_overlays.h"
 #include "script/vm/vm_state.h"
 #include "tests/script/ops/layer_scene_fixture.h"
 
@@ -132,8 +133,10 @@ TEST_F(LayerOpsTest, BanksAreMadeAgainEmptyAndClearedLayersDrawNothing) {
         calld AllocMaskLayers 1
         calld LoadLayer 1, "a"
         calld LoadMaskLayer 0, "a"
+        calld SetLayerMask 1, 0
         calld SetLayerVisible 1, 1
         calld SetLayerHiddenOnView 1, 1
+        calld OpSetCaption "loaded"
         calld ClearLayer 1
         calld ClearMaskLayer 0
         calld GetLayerSize 1, 0, 1
@@ -148,8 +151,18 @@ TEST_F(LayerOpsTest, BanksAreMadeAgainEmptyAndClearedLayersDrawNothing) {
         jmp l
     )");
     Start();
-    ASSERT_TRUE(RunUntilCaption("cleared"));
     kv::LayerSet& layers = *kv::g_currentLayers;
+    // What an overlay finds when it looks a layer up to draw it.
+    auto found = [&](std::int32_t layer) {
+        const kv::LayerPictures pictures = kv::FindLayerPictures(&layers, layer);
+        return std::to_string(pictures.picture != nullptr) + std::to_string(pictures.masked) +
+               std::to_string(pictures.mask != nullptr);
+    };
+    ASSERT_TRUE(RunUntilCaption("loaded"));
+    EXPECT_EQ(found(1), "111");
+    EXPECT_EQ(found(0), "000");
+    ASSERT_TRUE(RunUntilCaption("cleared"));
+    EXPECT_EQ(found(1), "010");
     const kv::LayerEntry& cleared = *layers.GetLayer(1);
     EXPECT_TRUE(cleared.surface->IsEmpty());
     EXPECT_TRUE(cleared.name.IsEmpty());
@@ -163,6 +176,7 @@ TEST_F(LayerOpsTest, BanksAreMadeAgainEmptyAndClearedLayersDrawNothing) {
     EXPECT_TRUE(layers.GetLayer(0)->surface->IsEmpty());
     EXPECT_TRUE(layers.GetLayer(0)->name.IsEmpty());
     ASSERT_TRUE(RunUntilCaption("none"));
+    EXPECT_EQ(found(1), "000");
     EXPECT_EQ(layers.LayerCount(), 0);
     EXPECT_EQ(layers.MaskLayerCount(), 0);
     EXPECT_TRUE(BoxTexts().empty());
