@@ -52,7 +52,9 @@ public:
         EXPECT_TRUE(RunUntilCaption("old shown"));
         for (int i = 0; i < 10 && !kv::g_gameState.effectRunning; ++i) Frame();
         EXPECT_EQ(kv::g_gameState.effectRunning, 1);
-        if (!caption.empty()) EXPECT_TRUE(RunUntilCaption(caption));
+        if (!caption.empty()) {
+            EXPECT_TRUE(RunUntilCaption(caption));
+        }
         Os().Windows().ClearFrames();
         for (int i = 0; i < 100 && kv::g_gameState.effectRunning; ++i) {
             Os().Clock().AdvanceClock(11);
