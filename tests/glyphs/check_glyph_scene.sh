@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Shows the glyph scene of each code page (glyph-scene-sjis: Japanese, glyph-scene-gbk: Chinese)
+# in a real window under Xvfb and compares a screenshot of its client area with the expected
+# picture in tests/glyphs/expected/. With --update, the screenshots become the expected pictures
+# (they depend on the font packages that setup.sh installs, and on FreeType's version).
+set -euo pipefail
+programs=$1
+update=${2:-}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+expected=$root/tests/glyphs/expected
+work=$(mktemp -d)
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 800x400x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+
+status=0
+for variant in sjis gbk; do
+  DISPLAY=$display SDL_AUDIODRIVER=dummy "$programs/glyph-scene-$variant" >"$work/$variant.out" 2>"$work/$variant.err" &
+  pid=$!
+  for _ in $(seq 100); do [ -s "$work/$variant.out" ] && break; sleep 0.1; done
+  sleep 1  # the window is mapped and drawn
+  if ! kill -0 "$pid" 2>/dev/null; then cat "$work/$variant.err" >&2; echo "glyph-scene-$variant ended by itself" >&2; exit 1; fi
+  read -r x y width height <"$work/$variant.out"
+  xwd -root -display "$display" -silent >"$work/screen.xwd"
+  convert "$work/screen.xwd" -crop "${width}x${height}+${x}+${y}" +repage "$work/$variant.png"
+  kill -TERM "$pid"
+  wait "$pid" || { cat "$work/$variant.err" >&2; echo "glyph-scene-$variant did not end cleanly" >&2; exit 1; }
+  if [ "$update" = "--update" ]; then
+    cp "$work/$variant.png" "$expected/$variant.png"
+    echo "$variant: expected picture updated"
+    continue
+  fi
+  differing=$(compare -metric AE "$work/$variant.png" "$expected/$variant.png" null: 2>&1 || true)
+  echo "$variant: pixels differing from the expected picture: $differing"
+  if [ "$differing" != "0" ]; then
+    cp "$work/$variant.png" "${KV_SCREENSHOT_OUT:-/tmp}/glyph-scene-$variant.png" || true
+    status=1
+  fi
+done
+exit $status
