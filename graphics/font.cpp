@@ -99,43 +99,45 @@ void Clip(std::int64_t start, std::uint32_t length, std::int32_t limit, std::int
 
 }  // namespace
 
-void Font::BlendGreyGlyph(Surface& surface, std::int32_t x, std::int32_t y) {
+template <typename DrawRow>
+void Font::PutGlyph(Surface& surface, std::int32_t x, std::int32_t y, backend::GlyphFormat format, DrawRow drawRow) {
     GlyphArea area = Place(x, y);
-    if (!HasDrawableGlyph(surface, backend::GlyphFormat::Grey)) return;
+    if (!HasDrawableGlyph(surface, format)) return;
     Clip(area.top, metrics_.blackBoxHeight, surface.Height(), area.firstRow, area.endRow);
     Clip(area.left, metrics_.blackBoxWidth, surface.Width(), area.firstColumn, area.endColumn);
-    const std::int32_t target[3] = {colour.blue, colour.green, colour.red};
     for (std::int32_t r = area.firstRow; r < area.endRow; ++r) {
-        const std::uint8_t* levels = glyphBits_.data() + static_cast<std::size_t>(r) * rowPitch_;
         std::uint8_t* pixel = surface.PixelAt(static_cast<std::int32_t>(area.left + area.firstColumn),
                                               static_cast<std::int32_t>(area.top + r));
-        for (std::int32_t k = area.firstColumn; k < area.endColumn; ++k, pixel += 3) {
-            const std::int32_t level = std::min<std::int32_t>(levels[k], backend::kGlyphFullLevel);
-            if (level == 0) continue;
-            for (int channel = 0; channel < 3; ++channel) {
-                const std::int32_t d = pixel[channel];
-                pixel[channel] = static_cast<std::uint8_t>(d + level * (target[channel] - d) / backend::kGlyphFullLevel);
-            }
-        }
+        drawRow(glyphBits_.data() + static_cast<std::size_t>(r) * rowPitch_, pixel, area.firstColumn, area.endColumn);
     }
 }
 
+void Font::BlendGreyGlyph(Surface& surface, std::int32_t x, std::int32_t y) {
+    const std::int32_t target[3] = {colour.blue, colour.green, colour.red};
+    PutGlyph(surface, x, y, backend::GlyphFormat::Grey,
+             [&target](const std::uint8_t* levels, std::uint8_t* pixel, std::int32_t first, std::int32_t end) {
+                 for (std::int32_t k = first; k < end; ++k, pixel += 3) {
+                     const std::int32_t level = std::min<std::int32_t>(levels[k], backend::kGlyphFullLevel);
+                     if (level == 0) continue;
+                     for (int channel = 0; channel < 3; ++channel) {
+                         const std::int32_t d = pixel[channel];
+                         pixel[channel] =
+                             static_cast<std::uint8_t>(d + level * (target[channel] - d) / backend::kGlyphFullLevel);
+                     }
+                 }
+             });
+}
+
 void Font::DrawMonoGlyph(Surface& surface, std::int32_t x, std::int32_t y) {
-    GlyphArea area = Place(x, y);
-    if (!HasDrawableGlyph(surface, backend::GlyphFormat::Mono)) return;
-    Clip(area.top, metrics_.blackBoxHeight, surface.Height(), area.firstRow, area.endRow);
-    Clip(area.left, metrics_.blackBoxWidth, surface.Width(), area.firstColumn, area.endColumn);
-    for (std::int32_t r = area.firstRow; r < area.endRow; ++r) {
-        const std::uint8_t* bits = glyphBits_.data() + static_cast<std::size_t>(r) * rowPitch_;
-        std::uint8_t* pixel = surface.PixelAt(static_cast<std::int32_t>(area.left + area.firstColumn),
-                                              static_cast<std::int32_t>(area.top + r));
-        for (std::int32_t k = area.firstColumn; k < area.endColumn; ++k, pixel += 3) {
-            if (!(bits[k / 8] & (0x80 >> (k % 8)))) continue;
-            pixel[0] = colour.blue;
-            pixel[1] = colour.green;
-            pixel[2] = colour.red;
-        }
-    }
+    PutGlyph(surface, x, y, backend::GlyphFormat::Mono,
+             [this](const std::uint8_t* bits, std::uint8_t* pixel, std::int32_t first, std::int32_t end) {
+                 for (std::int32_t k = first; k < end; ++k, pixel += 3) {
+                     if (!(bits[k / 8] & (0x80 >> (k % 8)))) continue;
+                     pixel[0] = colour.blue;
+                     pixel[1] = colour.green;
+                     pixel[2] = colour.red;
+                 }
+             });
 }
 
 }  // namespace kv

@@ -99,6 +99,10 @@ private:
     // Where the glyph in the buffer lands for reference point (x, y); stores the placement results.
     GlyphArea Place(std::int32_t x, std::int32_t y);
     bool HasDrawableGlyph(const Surface& surface, backend::GlyphFormat format) const;
+    // Places the glyph (storing the placement results) and hands each of its rows that lands on
+    // the surface to drawRow(glyph row, first pixel, first column, end column).
+    template <typename DrawRow>
+    void PutGlyph(Surface& surface, std::int32_t x, std::int32_t y, backend::GlyphFormat format, DrawRow drawRow);
 
     backend::FontRequest request_;  // the logical font as last asked for
     backend::GlyphMetrics metrics_;
