@@ -12,7 +12,7 @@
 
 #include "backend/fonts/freetype_glyphs.h"
 #include "backend/hub.h"
-#include "bench/ratio_reporter.h"
+#include "bench/bench_runner.h"
 #include "graphics/font.h"
 #include "graphics/surface.h"
 

@@ -3,7 +3,8 @@
 # UndefinedBehaviorSanitizer, a Release build, the sound stream and mixer tests under
 # ThreadSanitizer, the fuzz targets for a fixed number of runs, the benchmarks once briefly, and
 # the real program on the demo game (offscreen, with SDL's disk audio driver, and in a real
-# window under Xvfb). Every build here treats compiler warnings as errors.
+# window under Xvfb), and a line of Japanese and one of Chinese drawn from the installed fonts in
+# a real window under Xvfb. Every build here treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -47,6 +48,7 @@ if [ -x "$out/normal/bench/bench_vm" ]; then
   step "benchmarks (brief)"
   "$out/normal/bench/bench_vm" --benchmark_min_time=0.05 --benchmark_repetitions=1
   "$out/normal/bench/bench_graphics" --benchmark_min_time=0.05 --benchmark_repetitions=1
+  "$out/normal/bench/bench_glyphs" --benchmark_min_time=0.05 --benchmark_repetitions=1
 fi
 if [ -x "$out/normal/bench/bench_mix" ]; then
   "$out/normal/bench/bench_mix"
@@ -54,6 +56,9 @@ fi
 
 step "the program on the demo game"
 "$root/tests/demo/check_demo.sh" "$out/normal/demo-game"
+
+step "text drawn from the installed fonts, in a real window"
+"$root/tests/glyphs/check_glyph_scene.sh" "$out/normal/tests"
 
 echo
 echo "== all checks passed"
