@@ -24,5 +24,5 @@ run fuzz_ogg_memory ogg_memory 5000
 run fuzz_png_load png 20000
 run fuzz_bmp_load bmp 20000
 # Movie seeds are made here, small and short, in each container the tests use.
-for movie in bars.mpg bars.wmv bars.avi; do "$root/tools/make_movie.sh" "$scratch/movie-seeds/$movie" 0.3 64x48; done
+for movie in bars.mpg bars.wmv bars.avi; do "$root/tools/make_movie.sh" "$scratch/movie-seeds/$movie" 0.3 --size=64x48; done
 run fuzz_movie "$scratch/movie-seeds" 3000

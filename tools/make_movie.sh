@@ -1,15 +1,26 @@
 #!/usr/bin/env bash
-# Makes a short movie with Debian's ffmpeg from its own sources: colour bars (SMPTE) with a
-# 440 Hz tone. The container follows the extension: .mpg MPEG-1 video with MPEG audio layer 2,
-# .wmv Windows Media video and audio, .avi MPEG-4 video with PCM sound.
-#   make_movie.sh OUT SECONDS [WIDTHxHEIGHT] [--no-sound | --no-picture]
+# Makes a short movie with Debian's ffmpeg from its own sources: colour bars (SMPTE) with a tone.
+# The container follows the extension: .mpg MPEG-1 video with MPEG audio layer 2, .wmv Windows
+# Media video and audio, .avi MPEG-4 video with PCM sound.
+#   make_movie.sh OUT SECONDS [--size=WIDTHxHEIGHT] [--tone=HZ] [--no-sound | --no-picture]
+# The defaults are 320x240 and 440 Hz.
 set -euo pipefail
 out=$1
 seconds=$2
-size=${3:-320x240}
-only=${4:-}
+shift 2
+size=320x240
+tone_hz=440
+only=""
+for option in "$@"; do
+  case "$option" in
+    --size=*) size=${option#--size=} ;;
+    --tone=*) tone_hz=${option#--tone=} ;;
+    --no-sound | --no-picture) only=$option ;;
+    *) echo "make_movie.sh: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 bars="smptebars=size=$size:rate=25:duration=$seconds"
-tone="sine=frequency=440:sample_rate=44100:duration=$seconds"
+tone="sine=frequency=$tone_hz:sample_rate=44100:duration=$seconds"
 case "${out,,}" in
   *.mpg) picture=(-c:v mpeg1video -q:v 4); sound=(-c:a mp2 -b:a 128k); format=mpeg ;;
   *.wmv) picture=(-c:v wmv2 -q:v 4); sound=(-c:a wmav2 -b:a 128k); format=asf ;;
@@ -20,8 +31,6 @@ inputs=(-f lavfi -i "$bars" -f lavfi -i "$tone")
 case "$only" in
   --no-sound) inputs=(-f lavfi -i "$bars"); sound=(-an) ;;
   --no-picture) inputs=(-f lavfi -i "$tone"); picture=(-vn) ;;
-  "") ;;
-  *) echo "make_movie.sh: unknown option $only" >&2; exit 2 ;;
 esac
 mkdir -p "$(dirname "$out")"
 ffmpeg -nostdin -hide_banner -loglevel error -y "${inputs[@]}" "${picture[@]}" "${sound[@]}" -f "$format" \

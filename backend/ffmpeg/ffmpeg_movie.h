@@ -1,9 +1,11 @@
 #pragma once
-// One movie playing: a thread of its own reads and decodes the file, holds each picture until
-// its time on the movie's clock, and hands it to the main thread through a MoviePicture message
-// to the window; the main thread shows it over the window. The clock is the wall clock, pulled
-// along by the sound as the mix takes it.
+// One movie playing: a thread of its own reads and decodes the file, feeds the sound to a stream
+// of the audio device, holds each picture until its time on the movie's clock, and hands it to
+// the main thread through a MoviePicture message to the window; the main thread shows it over
+// the window. The clock is the sound as the mix takes it, run on by the wall clock between the
+// mix's steps; without sound (or when the mix stops taking it) the wall clock alone.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "backend/audio_device.h"
 #include "backend/event_queue.h"
 #include "backend/ffmpeg/movie_decoder.h"
 #include "backend/movie_service.h"
@@ -25,8 +28,11 @@ class FfmpegMovieService;
 
 class FfmpegMovie final : public Movie {
 public:
+    // sound: the stream the movie's sound plays on (16-bit stereo at kMovieSoundRate); null for
+    // a movie without sound or a program without an audio device.
     FfmpegMovie(FfmpegMovieService& service, std::uint32_t id, WindowId window, Rect pictureSize,
-                std::unique_ptr<MovieDecoder> decoder, EventQueue& events, WindowService& windows);
+                std::unique_ptr<MovieDecoder> decoder, std::unique_ptr<AudioStream> sound, EventQueue& events,
+                WindowService& windows);
     ~FfmpegMovie() override;
 
     bool Run() override;
@@ -43,6 +49,8 @@ private:
     // One step of the thread's work at movie time now: how long it may sleep before the next
     // (zero: go on at once), or nothing when the movie is over.
     std::optional<WallClock::duration> Step(double now);
+    void FeedSound();
+    bool SoundPlayedOut();
     void PublishPicture();
     double ClockLocked();
     void PostEvent(MovieEvent event);
@@ -57,6 +65,9 @@ private:
     // Only the thread touches the decoder once it runs.
     std::unique_ptr<MovieDecoder> decoder_;
     bool fileEnded_ = false;
+    MovieEvent outcome_ = MovieEvent::Complete;
+    std::unique_ptr<AudioStream> sound_;
+    std::atomic<bool> soundLost_{false};  // the mix stopped taking the sound
 
     // What Run, Stop and the destructor tell the thread, and the clock.
     std::mutex mutex_;
@@ -68,6 +79,9 @@ private:
     double clockBase_ = 0;                // movie time at clockBaseWall_
     WallClock::time_point clockBaseWall_{};
     double lastClock_ = 0;
+    double soundStart_ = 0;               // movie time of the sound's first frame
+    std::uint64_t soundPlayed_ = 0;       // frames the mix had taken at the last look
+    WallClock::time_point soundMoved_{};  // when that count last grew
 
     // Pictures: the thread converts into back_ and swaps it with front_.
     std::mutex pictureMutex_;

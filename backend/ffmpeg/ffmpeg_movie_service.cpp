@@ -8,10 +8,14 @@ namespace backend {
 namespace {
 // Decoding threads of a movie's pictures.
 constexpr int kPictureThreads = 2;
+// The stream a movie's sound plays on: 16-bit stereo, half a second queued at most.
+constexpr PcmFormat kSoundFormat{2, kMovieSoundRate, 16, 4, kMovieSoundRate * 4};
+constexpr std::size_t kSoundQueueFrames = kMovieSoundRate / 2;
 }  // namespace
 
-FfmpegMovieService::FfmpegMovieService(FileService& files, EventQueue& events, WindowTable& windows)
-    : files_(files), events_(events), windows_(windows) {
+FfmpegMovieService::FfmpegMovieService(FileService& files, EventQueue& events, WindowTable& windows,
+                                       AudioDevice* audio)
+    : files_(files), events_(events), windows_(windows), audio_(audio) {
     windows_.SetServiceMessageHandler(MessageKind::MoviePicture,
                                       [this](WindowId, const WindowMessage& message) { return ShowPicture(message); });
 }
@@ -41,11 +45,15 @@ std::unique_ptr<Movie> FfmpegMovieService::Open(std::string_view path, WindowId 
     options.pictureWidth = client.width;
     options.pictureHeight = client.height;
     options.threads = kPictureThreads;
+    options.decodeSound = audio_ != nullptr;
     std::unique_ptr<MovieDecoder> decoder = MovieDecoder::Open(files_.OpenFile(path, FileMode::Read), options);
     if (!decoder) return nullptr;
+    // A stream the device refuses leaves the movie silent, not unplayable.
+    std::unique_ptr<AudioStream> sound =
+        decoder->HasSound() ? audio_->CreateStream(kSoundFormat, kSoundQueueFrames) : nullptr;
     const std::uint32_t id = nextId_++;
     auto movie = std::make_unique<FfmpegMovie>(*this, id, window, Rect{0, 0, client.width, client.height},
-                                               std::move(decoder), events_, windows_);
+                                               std::move(decoder), std::move(sound), events_, windows_);
     movies_[id] = movie.get();
     return movie;
 }

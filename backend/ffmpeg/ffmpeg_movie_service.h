@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 
+#include "backend/audio_device.h"
 #include "backend/event_queue.h"
 #include "backend/file_service.h"
 #include "backend/movie_service.h"
@@ -17,7 +18,8 @@ class FfmpegMovie;
 
 class FfmpegMovieService final : public MovieService {
 public:
-    FfmpegMovieService(FileService& files, EventQueue& events, WindowTable& windows);
+    // audio: where the movies' sound plays; null plays them silent.
+    FfmpegMovieService(FileService& files, EventQueue& events, WindowTable& windows, AudioDevice* audio);
     // Every movie must be gone before the service.
     ~FfmpegMovieService() override;
 
@@ -34,6 +36,7 @@ private:
     FileService& files_;
     EventQueue& events_;
     WindowTable& windows_;
+    AudioDevice* audio_;
     bool started_ = false;
     std::map<std::uint32_t, FfmpegMovie*> movies_;  // main thread only
     std::uint32_t nextId_ = 1;

@@ -17,8 +17,12 @@ Services BuildServices(const HeadlessOptions& options) {
         *events, HeadlessDisplay{options.desktopWidth, options.desktopHeight, options.desktopBitsPerPixel,
                                  options.failWindowCreation});
     events->Attach(*windows);
+    auto audio = std::make_unique<HeadlessAudio>();
+    audio->SetCapture(options.captureAudio);
+    services.audio = std::move(audio);
     if (options.realMovies)
-        services.movies = std::make_unique<FfmpegMovieService>(*services.files, *events, *windows);
+        services.movies =
+            std::make_unique<FfmpegMovieService>(*services.files, *events, *windows, services.audio.get());
     else
         services.movies = std::make_unique<HeadlessMovies>(*services.clock, *services.files, *windows);
     services.events = std::move(events);
@@ -26,9 +30,6 @@ Services BuildServices(const HeadlessOptions& options) {
     services.dialogs = std::make_unique<HeadlessDialogs>();
     services.desktop = std::make_unique<HeadlessDesktop>(*services.files, options.codePage);
     services.glyphs = std::make_unique<HeadlessGlyphs>();
-    auto audio = std::make_unique<HeadlessAudio>();
-    audio->SetCapture(options.captureAudio);
-    services.audio = std::move(audio);
     return services;
 }
 

@@ -29,7 +29,8 @@ struct HeadlessOptions {
     std::int32_t desktopBitsPerPixel = 32;
     std::uint32_t startTick = 0;  // the virtual millisecond clock's first value
     bool failWindowCreation = false;
-    // Movies decoded for real (FFmpeg, in real time, without sound) instead of the fake ones.
+    // Movies decoded for real (FFmpeg, in real time, their sound on the headless audio device)
+    // instead of the fake ones.
     bool realMovies = false;
     bool captureAudio = false;  // keep the rendered mix (Audio().Captured())
     // A loop that sleeps this often without ending is stopped as if terminated (a test that

@@ -40,11 +40,11 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     events->Attach(*windows);
     services.dialogs = std::make_unique<SdlDialogs>(*windows, page);
     services.desktop = std::make_unique<XdgDesktop>(*services.files, page);
-    services.movies = std::make_unique<FfmpegMovieService>(*services.files, *events, *windows);
+    services.audio = std::make_unique<SdlAudio>();
+    services.movies = std::make_unique<FfmpegMovieService>(*services.files, *events, *windows, services.audio.get());
     services.events = std::move(events);
     services.windows = std::move(windows);
     services.glyphs = std::make_unique<FreetypeGlyphs>(page);
-    services.audio = std::make_unique<SdlAudio>();
     return std::make_unique<Hub>(std::move(services));
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The movies the build makes for the tests (tools/make_movie.sh): "bars.mpg" and "bars.wmv", two
-// seconds of SMPTE colour bars at 25 pictures a second with a 440 Hz tone, and "tone.mpg", the
-// tone alone. Header only: KV_TEST_MOVIES is a definition of the test programs.
+// seconds of SMPTE colour bars at 25 pictures a second with a 440 Hz tone, "silent.avi", the
+// bars without sound, and "tone.mpg", the tone alone. Header only: KV_TEST_MOVIES is a
+// definition of the test programs.
 
 #include <gtest/gtest.h>
 
