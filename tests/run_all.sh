@@ -30,11 +30,13 @@ step "Release build"
 cmake -S "$root" -B "$out/release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_WERROR=ON -DKV_BENCH=ON >/dev/null
 ninja -C "$out/release" -j "$jobs"
 
-step "sound streams and mixer under ThreadSanitizer"
+step "sound streams, mixer and movie playback under ThreadSanitizer"
 CC=clang CXX=clang++ cmake -S "$root" -B "$out/tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_TSAN=ON \
   -DKV_WERROR=ON >/dev/null
-ninja -C "$out/tsan" -j "$jobs" test_sound
+ninja -C "$out/tsan" -j "$jobs" test_sound test_backend
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$out/tsan/tests/test_sound" --gtest_brief=1
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 "$out/tsan/tests/test_backend" --gtest_filter='FfmpegMovie*' \
+  --gtest_brief=1
 
 if [ -f "$root/fuzz/CMakeLists.txt" ]; then
   step "fuzz targets"

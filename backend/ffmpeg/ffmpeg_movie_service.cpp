@@ -6,8 +6,9 @@
 namespace backend {
 
 namespace {
-// Decoding threads of a movie's pictures.
-constexpr int kPictureThreads = 2;
+// The movie's own thread decodes its pictures: the pictures of the movies games ship are small
+// work for one.
+constexpr int kPictureThreads = 1;
 // The stream a movie's sound plays on: 16-bit stereo, half a second queued at most.
 constexpr PcmFormat kSoundFormat{2, kMovieSoundRate, 16, 4, kMovieSoundRate * 4};
 constexpr std::size_t kSoundQueueFrames = kMovieSoundRate / 2;
