@@ -12,7 +12,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   googletest libgtest-dev libbenchmark-dev lua5.4 liblua5.4-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-apps imagemagick sox vorbis-tools python3 libpixman-1-dev
+  xvfb xauth x11-apps imagemagick sox vorbis-tools python3 python3-numpy libpixman-1-dev
   xdg-utils
 )
 

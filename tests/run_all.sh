@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds and runs every check: the tests in a normal build and under AddressSanitizer and
 # UndefinedBehaviorSanitizer, a Release build, the sound stream and mixer tests under
-# ThreadSanitizer, the fuzz targets for a fixed number of runs, the benchmarks once briefly, and
-# the real program on the demo game (offscreen, with SDL's disk audio driver, and in a real
-# window under Xvfb), and a line of Japanese and one of Chinese drawn from the installed fonts in
-# a real window under Xvfb. Every build here treats compiler warnings as errors.
+# ThreadSanitizer, the fuzz targets for a fixed number of runs, the benchmarks once briefly, the
+# real program on the demo game (offscreen, with SDL's disk audio driver, and in a real window
+# under Xvfb) and on a scene of layers whose every picture through the six screen effects is
+# compared with the effects' formulas (under Xvfb), and a line of Japanese and one of Chinese
+# drawn from the installed fonts in a real window under Xvfb. Every build here treats compiler
+# warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -58,6 +60,9 @@ fi
 
 step "the program on the demo game"
 "$root/tests/demo/check_demo.sh" "$out/normal/demo-game"
+
+step "the six screen effects of a scene of layers, in a real window"
+"$root/tests/effects/check_effects.sh" "$out/normal/effect-scene-game"
 
 step "text drawn from the installed fonts, in a real window"
 "$root/tests/glyphs/check_glyph_scene.sh" "$out/normal/tests"
