@@ -1,5 +1,5 @@
-// The kernels 16 bytes at a time in SSE2, which every x86-64 processor has. Bytes are widened to
-// 16-bit lanes; the difference of two bytes (-255 to 255) times a weight (0 to 256) is taken
+// The kernels 16 bytes at a time in SSE2, which every x86-64 processor has. Bytes are worked on
+// in 16-bit lanes; the difference of two bytes (-255 to 255) times a weight (0 to 256) is taken
 // modulo 65536, and a logical shift right by 8 followed by a byte-wise add of the base byte
 // gives exactly base + floor(difference * weight / 256).
 
@@ -19,15 +19,19 @@ constexpr std::size_t kGroup = 16;
 __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 void Store(std::uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
+// Even and odd bytes are worked on in place in their 16-bit lanes (a mask and a shift split them,
+// an or joins them): no unpack or pack, which all queue for one execution port.
+__m128i LowBytes(__m128i v) { return _mm_and_si128(v, _mm_set1_epi16(0x00FF)); }
+__m128i HighBytes(__m128i v) { return _mm_srli_epi16(v, 8); }
+
 // base + floor((other - base) * weight / 256) for 16 bytes; the weights are 16-bit words for the
-// low and the high eight bytes.
+// even and the odd bytes.
 __m128i LerpGroup(__m128i base, __m128i other, __m128i weightLow, __m128i weightHigh) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i low =
-        _mm_mullo_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(other, zero), _mm_unpacklo_epi8(base, zero)), weightLow);
-    const __m128i high =
-        _mm_mullo_epi16(_mm_sub_epi16(_mm_unpackhi_epi8(other, zero), _mm_unpackhi_epi8(base, zero)), weightHigh);
-    return _mm_add_epi8(base, _mm_packus_epi16(_mm_srli_epi16(low, 8), _mm_srli_epi16(high, 8)));
+    const __m128i low = _mm_mullo_epi16(_mm_sub_epi16(LowBytes(other), LowBytes(base)), weightLow);
+    const __m128i high = _mm_mullo_epi16(_mm_sub_epi16(HighBytes(other), HighBytes(base)), weightHigh);
+    // floor(difference * weight / 256) of each byte, modulo 256, back in its byte.
+    const __m128i steps = _mm_or_si128(HighBytes(low), _mm_and_si128(high, _mm_set1_epi16(static_cast<short>(0xFF00))));
+    return _mm_add_epi8(base, steps);
 }
 
 template <bool kShifted, bool kBrightened>
@@ -43,8 +47,8 @@ void MaskLerpGroups(std::uint8_t* out, const std::uint8_t* base, const std::uint
         __m128i b = Load(base + i);
         if constexpr (kBrightened) b = _mm_subs_epu8(_mm_adds_epu8(b, up), down);
         const __m128i m = Load(mask + i);
-        __m128i weightLow = _mm_unpacklo_epi8(m, zero);
-        __m128i weightHigh = _mm_unpackhi_epi8(m, zero);
+        __m128i weightLow = LowBytes(m);
+        __m128i weightHigh = HighBytes(m);
         if constexpr (kShifted) {
             weightLow = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(weightLow, shiftWords), zero), top);
             weightHigh = _mm_min_epi16(_mm_max_epi16(_mm_add_epi16(weightHigh, shiftWords), zero), top);
