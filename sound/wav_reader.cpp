@@ -13,6 +13,18 @@ namespace {
 // far larger is not a sound file.
 constexpr std::uint32_t kMaxFormatChunk = 1024;
 
+constexpr std::uint16_t kTagPcm = 1;
+constexpr std::uint16_t kTagExtensible = 0xFFFE;
+// The sub-format of an extensible "fmt " chunk (its bytes 24 to 39) that means plain PCM.
+constexpr std::uint8_t kPcmSubFormat[16] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                            0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+bool IsPlainPcm(std::uint16_t tag, const std::vector<std::uint8_t>& chunk) {
+    if (tag == kTagPcm) return true;
+    return tag == kTagExtensible && chunk.size() >= 40 &&
+           std::equal(std::begin(kPcmSubFormat), std::end(kPcmSubFormat), chunk.begin() + 24);
+}
+
 }  // namespace
 
 bool WavReader::OpenFile(std::string_view path) {
@@ -45,6 +57,9 @@ bool WavReader::ParseHeader() {
     std::vector<std::uint8_t> bytes(std::max<std::uint32_t>(fmt.size, 18), 0);
     if (!riff_.Read(bytes.data(), fmt.size)) return false;
     formatTag_ = ReadLe16(bytes.data());
+    // Compressed data (ADPCM, A-law, ...) keeps an empty format, which no buffer takes: played
+    // as PCM it would be loud noise.
+    if (!IsPlainPcm(formatTag_, bytes)) return riff_.Ascend(fmt);
     format_.channels = ReadLe16(bytes.data() + 2);
     format_.samplesPerSecond = ReadLe32(bytes.data() + 4);
     format_.averageBytesPerSecond = ReadLe32(bytes.data() + 8);

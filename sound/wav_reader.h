@@ -32,7 +32,8 @@ public:
     bool End() const { return end_; }
     std::uint32_t EndPosition() const { return endPosition_; }
 
-    // The "fmt " chunk: its format tag and the PCM fields.
+    // The "fmt " chunk: its format tag and the PCM fields (all 0 unless the data is plain PCM,
+    // tag 1 or the extensible tag with the PCM sub-format).
     std::uint16_t FormatTag() const { return formatTag_; }
     const backend::PcmFormat& Format() const { return format_; }
 

@@ -177,6 +177,47 @@ TEST_F(SoundBufferTest, FormatsThatCannotPlayAreRefusedBeforeUse) {
     }
 }
 
+TEST_F(SoundBufferTest, OnlyPlainPcmIsPlayed) {
+    // 8-bit mono at 8000 Hz: the same fields would pass as PCM whatever the tag says.
+    struct Case {
+        const char* what;
+        std::uint16_t tag;
+        std::uint8_t subFormat;  // first byte of the extensible sub-format (1 = PCM, 3 = float)
+        bool plays;
+    };
+    const Case cases[] = {
+        {"PCM", 1, 0, true},         {"extensible PCM", 0xFFFE, 1, true}, {"extensible float", 0xFFFE, 3, false},
+        {"A-law", 6, 0, false},      {"mu-law", 7, 0, false},             {"ADPCM", 2, 0, false},
+    };
+    const std::uint8_t pcmGuidTail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> fmt(c.tag == 0xFFFE ? 40 : 16, 0);
+        kv::WriteLe16(fmt.data(), c.tag);
+        kv::WriteLe16(fmt.data() + 2, 1);
+        kv::WriteLe32(fmt.data() + 4, 8000);
+        kv::WriteLe32(fmt.data() + 8, 8000);
+        kv::WriteLe16(fmt.data() + 12, 1);
+        kv::WriteLe16(fmt.data() + 14, 8);
+        if (c.tag == 0xFFFE) {
+            kv::WriteLe16(fmt.data() + 16, 22);
+            fmt[24] = c.subFormat;
+            std::copy(std::begin(pcmGuidTail), std::end(pcmGuidTail), fmt.begin() + 26);
+        }
+        std::vector<std::uint8_t> wav = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' '};
+        wav.resize(wav.size() + 4);
+        kv::WriteLe32(wav.data() + 16, static_cast<std::uint32_t>(fmt.size()));
+        wav.insert(wav.end(), fmt.begin(), fmt.end());
+        const std::uint8_t data[] = {'d', 'a', 't', 'a', 8, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+        wav.insert(wav.end(), std::begin(data), std::end(data));
+        kv::WriteLe32(wav.data() + 4, static_cast<std::uint32_t>(wav.size() - 8));
+        WriteFile("TAG.WAV", wav);
+        kv::SoundBuffer buffer;
+        EXPECT_EQ(buffer.LoadWavMemory(wav.data(), 0, static_cast<std::int64_t>(wav.size()), audio_), c.plays);
+        EXPECT_EQ(buffer.OpenWavStreamFile(Path("TAG.WAV"), audio_), c.plays);
+    }
+}
+
 TEST(VolumeToDbTest, PercentagesBecomeHundredthsOfADecibel) {
     struct Case {
         double value;
