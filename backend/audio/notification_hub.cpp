@@ -4,6 +4,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 namespace backend {
@@ -19,8 +20,16 @@ public:
             std::lock_guard lock(hub_.mutex_);
             hub_.feeders_.push_back(&feeder_);
         }
-        thread_ = std::thread([this] { Run(); });
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the caller is told so by a null thread.
+            std::lock_guard lock(hub_.mutex_);
+            feeder_.state = NotificationHub::Feeder::State::Cancelled;
+        }
     }
+
+    bool Started() const { return thread_.joinable(); }
 
     ~HubFeederThread() override {
         Join();
@@ -114,7 +123,9 @@ int NotificationHub::WaitForEvents(std::span<const AudioEventPtr> events, std::u
 }
 
 std::unique_ptr<FeederThread> NotificationHub::CreateFeederThread(std::function<void()> body) {
-    return std::make_unique<HubFeederThread>(*this, std::move(body));
+    auto thread = std::make_unique<HubFeederThread>(*this, std::move(body));
+    if (!thread->Started()) return nullptr;
+    return thread;
 }
 
 bool NotificationHub::SettledLocked() const {
