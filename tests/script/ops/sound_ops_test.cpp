@@ -95,7 +95,12 @@ TEST_F(SoundOpsTest, TheChannelVolumeSettingsClampAndApply) {
                 "calld CreateSoundChannels 1\ncalld PlayDSB 0, \"SE\", 1\ncalld BindChannelVolumeVar 0, 1\n"
                 "ref cint[1]\npush 25\nassign\ndiscard\ncalld ApplyChannelVolume 0\nline 1\n"
                 "calld SetChannelVolume 0, 150\nline 2\ncalld SetChannelVolume 0, -5\nline 3\n"
-                "l: line 4\njmp l\n");
+                // Settings far out of range: the product needs 64 bits, and the buffer refuses
+                // the level it gives, keeping the one it had.
+                "calld SetChannelVolume 0, 50\nref cint[1]\npush 2147483647\nassign\ndiscard\n"
+                "calld ApplyChannelVolume 0\nline 4\n"
+                "ref cint[1]\npush -2147483648\nassign\ndiscard\ncalld ApplyChannelVolume 0\nline 5\n"
+                "l: line 6\njmp l\n");
     Start();
     ASSERT_TRUE(RunToLine(1));
     EXPECT_EQ(Channel(0).Volume(), -1204);
@@ -104,6 +109,10 @@ TEST_F(SoundOpsTest, TheChannelVolumeSettingsClampAndApply) {
     ASSERT_TRUE(RunToLine(3));
     EXPECT_EQ(kv::g_soundChannels[0].baseVolume, 0);
     EXPECT_EQ(Channel(0).Volume(), -10000);
+    for (int line : {4, 5}) {
+        ASSERT_TRUE(RunToLine(line));
+        EXPECT_EQ(Channel(0).Volume(), -1841);  // 50 x 25 / 100 = 12 %, set before line 4
+    }
 }
 
 TEST_F(SoundOpsTest, BadChannelsPacksAndSoundsAreReportedAndHarmless) {
