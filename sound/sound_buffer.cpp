@@ -71,6 +71,12 @@ bool SoundBuffer::Stop() { return buffer_ ? buffer_->Stop() : false; }
 
 std::uint32_t SoundBuffer::GetStatus() const { return buffer_ ? buffer_->Status() : 0; }
 
+bool SoundBuffer::PlaysLoop() const {
+    const std::uint32_t status = GetStatus();
+    if ((status & backend::kStatusPlaying) == 0) return false;
+    return streaming_ ? loop_ : (status & backend::kStatusLooping) != 0;
+}
+
 bool SoundBuffer::SetFrequency(std::uint32_t hz) {
     if (!buffer_ || !buffer_->SetFrequency(hz)) return false;
     frequency_ = hz;

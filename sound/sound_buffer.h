@@ -51,6 +51,9 @@ public:
     bool Stop();
     // kStatusPlaying / kStatusLooping; 0 when empty.
     std::uint32_t GetStatus() const;
+    // Playing a loop: a stream only when it was started looping (its device buffer always
+    // cycles), a whole sound by its status.
+    bool PlaysLoop() const;
     // Each stores the value when the device takes it; false when empty or refused.
     bool SetFrequency(std::uint32_t hz);
     bool SetVolume(std::int32_t hundredthsDb);

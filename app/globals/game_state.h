@@ -15,6 +15,7 @@ struct OpState {
     std::uint32_t phase;        // of a multi-frame operation, 0 at its start
     std::uint32_t scratch[16];  // all 0 at the start of an operation
     std::uint32_t flag;         // low byte: redraw the message windows over every effect frame
+    bool operator==(const OpState&) const = default;
 };
 
 inline constexpr int kOpSaveDepth = 8;  // nested interruptions at most

@@ -20,7 +20,9 @@ class PackReader;
 class SoundManager;
 class Surface;
 class VmState;
+struct DataSetSnapshot;
 struct FadeEntry;
+struct SaveCaptures;
 struct SoundChannel;
 
 extern DisplayMode* g_displayMode;
@@ -44,6 +46,10 @@ extern PackReader* g_streamPacks;
 // The program's static objects (app/static_objects.cpp): made before start-up, deleted after
 // shut-down.
 extern ComInitializer* g_comInitializer;
+// What the last interruption captured for a save (script/save/save_captures.h), and the data set
+// that the return to the title puts back (filled by operation 91), empty until then.
+extern SaveCaptures* g_saveCaptures;
+extern DataSetSnapshot* g_titleData;
 
 // The compositors of the game screen and of the right-click screen, and the one the script's
 // layer operations work on (not owned; one of the two).

@@ -27,8 +27,6 @@ void PresentScreen() {
 
 void EraseAutoModeIcon() { RestoreAutoModeIconArea(); }
 
-void CaptureThumbnail() {}
-
 void SwitchCurrentScreenObjects(bool rightClickScreen) {
     // The clickable maps switch with the layer sets once they exist.
     if (!rightClickScreen) {

@@ -29,7 +29,8 @@ void PresentScreen();
 // Restores the area of the auto-mode click-wait icon (icon 2) from work surface 1 and shows it.
 void EraseAutoModeIcon();
 
-// Takes the save thumbnail and the VM capture for a save made while interrupted.
+// Takes the save thumbnail and the VM capture for a save made while interrupted
+// (script/save/save_captures.cpp).
 void CaptureThumbnail();
 // Makes the game-screen (false) or the right-click-screen (true) layer set and clickable map
 // current; the right-click layer set draws to the screen surface through work surfaces 1 and 2.

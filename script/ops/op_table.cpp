@@ -19,6 +19,7 @@
 #include "script/ops/string_ops.h"
 #include "script/ops/system_ops.h"
 #include "script/ops/timer_ops.h"
+#include "script/save/save_ops.h"
 
 namespace kv {
 
@@ -123,11 +124,11 @@ OpEntry g_operations[kOperationCount] = {
     {"SetSystemButtonWheel", OpNotAvailable},  // 88
     {"SetClickWaitIconEnable", OpNotAvailable},  // 89
     {"DefineClickWaitIcon", OpNotAvailable},  // 90
-    {"TitleBackGetTitleData", OpNotAvailable},  // 91
+    {"TitleBackGetTitleData", TitleBackGetTitleData},  // 91
     {"SoundsResetOp", OpRunPhase},  // 92
-    {"SetSNXTitle", OpNotAvailable},  // 93
-    {"SetThumbnailSize", OpNotAvailable},  // 94
-    {"Save", OpNotAvailable},  // 95
+    {"SetSNXTitle", SetSNXTitle},  // 93
+    {"SetThumbnailSize", SetThumbnailSize},  // 94
+    {"Save", Save},  // 95
     {"LoadDispatch", OpRunPhase},  // 96
     {"SaveLoadMapDispatch", OpRunPhase},  // 97
     {"ReleaseSaveDataHeader", OpNotAvailable},  // 98
@@ -149,7 +150,7 @@ OpEntry g_operations[kOperationCount] = {
     {"ClearBankA", ClearBankA},  // 114
     {"Substring", Substring},  // 115
     {"ConcatStrings", ConcatStrings},  // 116
-    {"SaveWithNewThumbnail", OpNotAvailable},  // 117
+    {"SaveWithNewThumbnail", SaveWithNewThumbnail},  // 117
     {"GetLocalTimeToVariables", GetLocalTimeToVariables},  // 118
     {"BindAutoWaitVar", BindAutoWaitVar},  // 119
     {"SetSpareSetting", SetSpareSetting},  // 120
@@ -187,10 +188,10 @@ OpEntry g_operations[kOperationCount] = {
     {"BacklogViewReady", OpNotAvailable},  // 152
     {"BacklogViewRun", OpNotAvailable},  // 153
     {"BacklogViewFinish", OpNotAvailable},  // 154
-    {"StopAllChannels", OpNotAvailable},  // 155
-    {"TitleBackSetTitleData", OpNotAvailable},  // 156
-    {"Load", OpNotAvailable},  // 157
-    {"LoadDataSet", OpNotAvailable},  // 158
+    {"StopAllChannels", StopAllChannels},  // 155
+    {"TitleBackSetTitleData", TitleBackSetTitleData},  // 156
+    {"Load", Load},  // 157
+    {"LoadDataSet", LoadDataSet},  // 158
     {"ReadyToSaveLoadClickableMap", OpNotAvailable},  // 159
     {"ReadyToSaveLoadClickableMap1", OpNotAvailable},  // 160
     {"ReadyToSaveLoadClickableMap2", OpNotAvailable},  // 161

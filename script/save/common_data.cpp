@@ -9,6 +9,7 @@
 #include "base/byte_order.h"
 #include "base/message_box.h"
 #include "base/runtime_random.h"
+#include "script/save/replace_file.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
@@ -17,16 +18,6 @@ namespace {
 
 bool ReadExactly(backend::FileHandle& file, std::vector<std::uint8_t>& bytes, std::size_t size) {
     return backend::ReadExactly(file, static_cast<std::int64_t>(size), bytes);
-}
-
-// Creates the file for writing; when that fails, the save folder (one level) and once more.
-std::unique_ptr<backend::FileHandle> CreateInSaveFolder(const String& folder, const String& path) {
-    backend::FileService& files = backend::Get().Files();
-    auto file = files.OpenFile(path.View(), backend::FileMode::Write);
-    if (!file && files.MakeDirectory(folder.View())) {
-        file = files.OpenFile(path.View(), backend::FileMode::Write);
-    }
-    return file;
 }
 
 // A file that is there but cannot be read whole stops the game with the file's name: it is
@@ -69,21 +60,9 @@ bool SaveCommonData(VmState& vm, const String& version) {
         file.push_back(static_cast<std::uint8_t>(flag ^ flagMasks[static_cast<std::size_t>(i)]));
     }
 
-    // The player's data is replaced only by a complete, flushed file: a crash or a full disk
-    // half-way leaves the old one as it was.
-    backend::FileService& files = backend::Get().Files();
     const String folder = vm.GetSaveFolder();
     const String path = folder.ConcatChars(kCommonDataFileName);
-    const String temp = folder.ConcatChars(kCommonDataTempFileName);
-    auto out = CreateInSaveFolder(folder, temp);
-    if (!out) return false;
-    const bool written = out->Write(file.data(), file.size()) == file.size() && out->Flush();
-    out.reset();
-    if (!written || !files.RenameFile(temp.View(), path.View())) {
-        files.RemoveFile(temp.View());
-        return false;
-    }
-    return true;
+    return ReplaceFileWhole(backend::Get().Files(), folder.View(), path.View(), file) == ReplaceResult::Replaced;
 }
 
 bool LoadCommonData(VmState& vm, const String& version) {

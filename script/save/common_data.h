@@ -15,8 +15,6 @@
 namespace kv {
 
 inline constexpr char kCommonDataFileName[] = "SAVE__.KVR";
-// Written first and renamed over the real file once it is complete.
-inline constexpr char kCommonDataTempFileName[] = "SAVE__.KVR.tmp";
 
 inline constexpr std::size_t kVersionFieldSize = 16;
 using VersionField = std::array<std::uint8_t, kVersionFieldSize>;

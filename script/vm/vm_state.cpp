@@ -1,6 +1,7 @@
 #include "script/vm/vm_state.h"
 
 #include <cstring>
+#include <utility>
 
 #include "backend/file_service.h"
 #include "base/byte_order.h"
@@ -88,6 +89,15 @@ void VmState::PushCallFrame(std::uint8_t interruption) {
     }
     frame.pc = static_cast<std::uint32_t>(pc_);
     frame.interruption = interruption;
+}
+
+void VmState::RestoreStacks(const std::array<VmValue, kValueStackSize>& values, std::int32_t stackTop,
+                            const std::array<VmCallFrame, kCallStackSize>& frames, std::int32_t callDepth) {
+    stack_ = values;
+    stackTop_ = stackTop >= -1 && stackTop < kValueStackSize ? stackTop : -1;
+    frames_ = frames;
+    for (VmCallFrame& frame : frames_) frame.scriptName[sizeof frame.scriptName - 1] = '\0';
+    callDepth_ = callDepth >= -1 && callDepth < kCallStackSize ? callDepth : -1;
 }
 
 void VmState::PopCallFrame(String& name, std::uint32_t& pc, std::uint8_t& interruption) {
@@ -311,6 +321,13 @@ std::int32_t VmState::GetCInt(std::uint32_t index) {
     }
     ShowAccessViolation();
     return 0;
+}
+
+void VmState::ReplaceBankA(std::vector<std::int32_t> ints, std::vector<std::uint8_t> bytes,
+                           std::vector<VmString> strings) {
+    aInt_ = std::move(ints);
+    aByte_ = std::move(bytes);
+    aString_ = std::move(strings);
 }
 
 void VmState::SetAString(std::uint32_t index, std::int32_t length, const std::uint8_t* bytes) {

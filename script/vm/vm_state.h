@@ -20,6 +20,7 @@ namespace kv {
 struct VmValue {
     std::uint32_t type = 0;
     std::uint32_t value = 0;
+    bool operator==(const VmValue&) const = default;
 };
 
 namespace vm_type {
@@ -39,6 +40,7 @@ struct VmCallFrame {
     char scriptName[128] = {};  // NUL-terminated
     std::uint32_t pc = 0;
     std::uint8_t interruption = 0;  // 1: a system button or right-click script, 0: a script call
+    bool operator==(const VmCallFrame&) const = default;
 };
 
 struct SnxInstruction {
@@ -159,6 +161,11 @@ public:
     // Null outside 0 .. 31.
     const VmCallFrame* CallFrameAt(std::int32_t index) const;
 
+    // Puts both stacks back as a snapshot holds them. A top or depth outside its stack leaves that
+    // stack empty; every frame's name ends within its field.
+    void RestoreStacks(const std::array<VmValue, kValueStackSize>& values, std::int32_t stackTop,
+                       const std::array<VmCallFrame, kCallStackSize>& frames, std::int32_t callDepth);
+
     // ---- stack faults ----
     VmFault Fault() const { return fault_; }
     bool StackFault() const { return fault_ != VmFault::None; }
@@ -209,6 +216,8 @@ public:
     // A string [index] := length bytes; a length of 0 or below, or null bytes, leaves it empty.
     // The bytes may lie inside the variable itself. Outside the bank: the access violation.
     void SetAString(std::uint32_t index, std::int32_t length, const std::uint8_t* bytes);
+    // Bank A replaced as a whole, its sizes with it (a restored snapshot).
+    void ReplaceBankA(std::vector<std::int32_t> ints, std::vector<std::uint8_t> bytes, std::vector<VmString> strings);
 
     // ---- names ----
     String GetScriptName() const { return scriptName_; }

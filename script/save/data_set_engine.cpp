@@ -1,0 +1,71 @@
+#include "script/save/data_set_engine.h"
+
+#include <cstdio>
+
+#include "app/globals/globals.h"
+#include "backend/clock_service.h"
+#include "backend/hub.h"
+#include "base/app_env.h"
+#include "script/save/data_set_codec.h"
+#include "script/save/data_set_parts.h"
+#include "script/vm/vm_state.h"
+
+namespace kv {
+
+namespace {
+std::string DateText(const backend::LocalTime& now) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d %02d:%02d", now.month % 100, now.day % 100, now.hour % 100,
+                  now.minute % 100);
+    return text;
+}
+}  // namespace
+
+void GetDataSet(DataSetSnapshot& snapshot) {
+    snapshot = DataSetSnapshot{};
+    DataSet& set = snapshot.set;
+    DataSetArrays& arrays = snapshot.arrays;
+    CaptureGameState(set);
+    CaptureLayers(set, arrays);
+    CaptureSoundChannels(arrays);
+    CaptureVm(set, arrays);
+    CaptureMessageWindows(arrays);
+    CaptureHistory(set, arrays);
+    CaptureButtons(set, arrays);
+    CaptureClickableMap(set, arrays);
+    CaptureChoices(set, arrays);
+    CaptureClickWaitIcons(set);
+
+    SaveDataHeader& header = snapshot.header;
+    header.version = MakeVersionField(g_appEnv ? g_appEnv->GetSaveDataVersion() : String());
+    if (g_vm) header.title = FitField(g_vm->GetSaveTitle().View(), kTitleField);
+    header.date = DateText(backend::Get().Clock().Now());
+    header.totalSize = static_cast<std::uint32_t>(BlobSize(arrays));
+}
+
+bool FitsRunningGame(const DataSetSnapshot& snapshot) {
+    if (g_vm == nullptr) return false;
+    const FixedBankCounts running{g_vm->VariableCount(VarBank::BInt), g_vm->VariableCount(VarBank::BByte),
+                                  g_vm->VariableCount(VarBank::BString), g_vm->VariableCount(VarBank::CInt),
+                                  g_vm->VariableCount(VarBank::CByte)};
+    return snapshot.set.vm.fixedCounts == running &&
+           static_cast<std::int64_t>(snapshot.arrays.channels.size()) == g_gameState.soundChannelCount &&
+           snapshot.set.streamPackCount == g_gameState.streamPackCount;
+}
+
+void SetDataSet(const DataSetSnapshot& snapshot) {
+    const DataSet& set = snapshot.set;
+    const DataSetArrays& arrays = snapshot.arrays;
+    RestoreGameState(snapshot);
+    RestoreLayers(set, arrays);
+    RestoreSoundChannels(arrays);
+    RestoreVm(snapshot.header, set, arrays);
+    RestoreMessageWindows(arrays);
+    RestoreHistory(set, arrays);
+    RestoreButtons(set, arrays);
+    RestoreClickableMap(set, arrays);
+    RestoreChoices(set, arrays);
+    RestoreClickWaitIcons(set);
+}
+
+}  // namespace kv
