@@ -21,3 +21,16 @@ foreach(target fuzz_pack_index fuzz_expand_text fuzz_common_data)
   target_link_libraries(${target} PRIVATE kv_resources_fuzz kv_script_vm_fuzz kv_base kv_backend_headless
                         kv_platform kv_globals)
 endforeach()
+
+# The save-file reader (save_file.cpp, data_set_codec.cpp):
+#   build-fuzz/fuzz/fuzz_save_file -runs=20000 -seed=1 build-fuzz/corpus-save fuzz/corpus/save_file
+add_library(kv_save_file_fuzz STATIC ${CMAKE_SOURCE_DIR}/script/save/save_file.cpp
+            ${CMAKE_SOURCE_DIR}/script/save/data_set_codec.cpp)
+target_include_directories(kv_save_file_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(kv_save_file_fuzz PRIVATE ${KV_FUZZ_FLAGS} -fsanitize=fuzzer-no-link)
+target_link_libraries(kv_save_file_fuzz PUBLIC kv_resources_fuzz kv_base kv_globals)
+add_executable(fuzz_save_file fuzz_save_file.cpp ${CMAKE_SOURCE_DIR}/base/variant/build_variant_sjis.cpp)
+target_compile_options(fuzz_save_file PRIVATE ${KV_FUZZ_FLAGS} -fsanitize=fuzzer)
+target_link_options(fuzz_save_file PRIVATE -fsanitize=fuzzer,address,undefined)
+target_link_libraries(fuzz_save_file PRIVATE kv_save_file_fuzz kv_resources_fuzz kv_script_vm_fuzz kv_base
+                      kv_backend_headless kv_platform kv_globals)

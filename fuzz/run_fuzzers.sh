@@ -19,6 +19,7 @@ run fuzz_vm vm 20000
 run fuzz_pack_index pack_index 20000
 run fuzz_expand_text expand_text 50000
 run fuzz_common_data common_data 20000
+run fuzz_save_file save_file 20000
 run fuzz_wav wav 20000
 run fuzz_ogg_memory ogg_memory 5000
 run fuzz_png_load png 20000

@@ -53,6 +53,7 @@ if [ -x "$out/normal/bench/bench_vm" ]; then
   "$out/normal/bench/bench_vm" --benchmark_min_time=0.05 --benchmark_repetitions=1
   "$out/normal/bench/bench_graphics" --benchmark_min_time=0.05 --benchmark_repetitions=1
   "$out/normal/bench/bench_glyphs" --benchmark_min_time=0.05 --benchmark_repetitions=1
+  "$out/normal/bench/bench_save" --benchmark_min_time=0.05 --benchmark_repetitions=1
 fi
 if [ -x "$out/normal/bench/bench_mix" ]; then
   "$out/normal/bench/bench_mix"
