@@ -9,7 +9,8 @@
 
 # The pack reader and the common data code, built with coverage feedback and the sanitizers.
 file(GLOB kv_fuzz_pack_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/pack/*.cpp)
-add_library(kv_resources_fuzz STATIC ${kv_fuzz_pack_sources} ${CMAKE_SOURCE_DIR}/script/save/common_data.cpp)
+add_library(kv_resources_fuzz STATIC ${kv_fuzz_pack_sources} ${CMAKE_SOURCE_DIR}/script/save/common_data.cpp
+            ${CMAKE_SOURCE_DIR}/script/save/replace_file.cpp)
 target_include_directories(kv_resources_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(kv_resources_fuzz PRIVATE ${KV_FUZZ_FLAGS} -fsanitize=fuzzer-no-link)
 target_link_libraries(kv_resources_fuzz PUBLIC kv_script_vm_fuzz kv_base kv_globals)

@@ -28,7 +28,6 @@ constexpr std::size_t kCaption = 0, kSecondCaption = 64, kScreenWidth = 128, kSc
 
 constexpr std::size_t kOpStateSize = 76;
 constexpr std::size_t kCallFrameSize = 136;
-constexpr std::size_t kVoiceBlockSize = 644;
 constexpr std::size_t kIconRecordSize = 40;
 
 // Writes fields at their offsets into zeroed bytes.
