@@ -11,6 +11,7 @@
 #include "platform/input.h"
 #include "platform/movie_player.h"
 #include "script/ops/sound_channels.h"
+#include "script/screens/message_windows.h"
 #include "script/vm/vm_state.h"
 #include "sound/sound_manager.h"
 
@@ -39,6 +40,7 @@ void ShutdownGame() {
     DeleteGlobalArray(g_channelVolumeVars);
     DeleteGlobalArray(g_channelPanVars);
     g_gameState.soundChannelCount = 0;
+    FreeMessageWindows();
     if (g_mainWindow) g_mainWindow->SetBackBuffer(nullptr);
     for (Surface** surface : {&g_screenSurface, &g_workSurface1, &g_workSurface2, &g_workSurface3, &g_thumbnailSurface})
         DeleteGlobal(*surface);

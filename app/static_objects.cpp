@@ -3,6 +3,7 @@
 #include "platform/com_initializer.h"
 #include "script/save/data_set.h"
 #include "script/save/save_captures.h"
+#include "script/screens/click_wait_icons.h"
 
 namespace kv {
 
@@ -10,9 +11,11 @@ void ConstructStaticObjects() {
     if (!g_comInitializer) g_comInitializer = new ComInitializer();
     if (!g_titleData) g_titleData = new DataSetSnapshot();
     if (!g_saveCaptures) g_saveCaptures = new SaveCaptures();
+    ConstructClickWaitIcons();
 }
 
 void DestroyStaticObjects() {
+    DestroyClickWaitIcons();
     delete g_saveCaptures;
     g_saveCaptures = nullptr;
     delete g_titleData;

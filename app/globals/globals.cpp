@@ -21,6 +21,7 @@ FadeEntry* g_fades = nullptr;
 std::int32_t* g_channelVolumeVars = nullptr;
 std::int32_t* g_channelPanVars = nullptr;
 PackReader* g_streamPacks = nullptr;
+MessageWindow* g_messageWindows = nullptr;
 
 LayerSet* g_gameScreenLayers = nullptr;
 LayerSet* g_rightClickLayers = nullptr;

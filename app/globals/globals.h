@@ -15,6 +15,7 @@ class DisplayMode;
 class GameWindow;
 class Input;
 class LayerSet;
+class MessageWindow;
 class MoviePlayer;
 class PackReader;
 class SoundManager;
@@ -42,6 +43,10 @@ extern FadeEntry* g_fades;
 extern std::int32_t* g_channelVolumeVars;
 extern std::int32_t* g_channelPanVars;
 extern PackReader* g_streamPacks;
+
+// Made by operation 29 (and a data-set restore): GameState::messageWindowCount windows. Reached
+// by index only (script/screens/message_windows.h): the array may be made anew at any operation.
+extern MessageWindow* g_messageWindows;
 
 // The program's static objects (app/static_objects.cpp): made before start-up, deleted after
 // shut-down.

@@ -4,6 +4,8 @@
 #include "app/globals/globals.h"
 #include "base/message_box.h"
 #include "platform/game_window.h"
+#include "platform/input.h"
+#include "platform/key_codes.h"
 #include "script/ops/frame_hooks.h"
 #include "script/ops/op_state.h"
 #include "script/vm/resource_lookup.h"
@@ -53,6 +55,12 @@ std::uint32_t InterruptWithScript(const String& script, std::string_view failTex
 std::uint32_t ReadyToJumpRClickProcess() {
     return InterruptWithScript(kRightClickScript,
                                "This game failed to call SNX-file in ReadyToJumpRClickProcess().", true);
+}
+
+bool TakeRightClick() {
+    if (!g_gameState.rightClickEnabled || g_input == nullptr) return false;
+    if (!g_input->ButtonReleased(1) && !g_input->KeyReleased(key::Escape)) return false;
+    return ReadyToJumpRClickProcess() == kOpFinished;
 }
 
 }  // namespace kv

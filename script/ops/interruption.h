@@ -23,6 +23,12 @@ void SwitchObjectsRC(std::int32_t mode);
 // goes on as if there had been no click.
 std::uint32_t ReadyToJumpRClickProcess();
 
+// The right click as the waits that honour it watch for it (the message click wait, the choice
+// menu, the clickable maps): when the script has enabled it and the right button or Esc was let
+// go between the last two input reads, the right-click interruption. True when "RCLICK" now runs
+// (the caller returns 1); false when there was no such click or it could not interrupt.
+bool TakeRightClick();
+
 // The same interruption with any script, for the system buttons: failText is the box shown when
 // the script cannot be loaded; switchToRightClickScreen selects the right-click objects.
 std::uint32_t InterruptWithScript(const String& script, std::string_view failText, bool switchToRightClickScreen);

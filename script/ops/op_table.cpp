@@ -20,6 +20,9 @@
 #include "script/ops/system_ops.h"
 #include "script/ops/timer_ops.h"
 #include "script/save/save_ops.h"
+#include "script/screens/click_wait_icons.h"
+#include "script/screens/message_flow.h"
+#include "script/screens/message_window_ops.h"
 
 namespace kv {
 
@@ -62,21 +65,21 @@ OpEntry g_operations[kOperationCount] = {
     {"StartupGraphicEffect", StartupGraphicEffect},  // 26
     {"SetGraphicEffectInterval", SetGraphicEffectInterval},  // 27
     {"SetBrightness", SetBrightness},  // 28
-    {"OpAllocTextWindows", OpNotAvailable},  // 29
-    {"SetMessageFont", OpNotAvailable},  // 30
-    {"SetMessageFontStyle", OpNotAvailable},  // 31
-    {"SetMessageGlyphFormat", OpNotAvailable},  // 32
-    {"SetMessageGlyphPlacement", OpNotAvailable},  // 33
-    {"SetMessageShadow", OpNotAvailable},  // 34
-    {"SetMessageTextColor", OpNotAvailable},  // 35
-    {"SetMessageShadowColor", OpNotAvailable},  // 36
-    {"SetMessageShadowOffset", OpNotAvailable},  // 37
-    {"SetMessageWindowRects", OpNotAvailable},  // 38
-    {"SetMessageRenderer", OpNotAvailable},  // 39
-    {"SetMessageHanging", OpNotAvailable},  // 40
-    {"SetMessageBracketIndent", OpNotAvailable},  // 41
-    {"SetMessageBacklogFlag", OpNotAvailable},  // 42
-    {"SetMessageCharDelay", OpNotAvailable},  // 43
+    {"OpAllocTextWindows", OpAllocTextWindows},  // 29
+    {"SetMessageFont", SetMessageFont},  // 30
+    {"SetMessageFontStyle", SetMessageFontStyle},  // 31
+    {"SetMessageGlyphFormat", SetMessageGlyphFormat},  // 32
+    {"SetMessageGlyphPlacement", SetMessageGlyphPlacement},  // 33
+    {"SetMessageShadow", SetMessageShadow},  // 34
+    {"SetMessageTextColor", SetMessageTextColor},  // 35
+    {"SetMessageShadowColor", SetMessageShadowColor},  // 36
+    {"SetMessageShadowOffset", SetMessageShadowOffset},  // 37
+    {"SetMessageWindowRects", SetMessageWindowRects},  // 38
+    {"SetMessageRenderer", SetMessageRenderer},  // 39
+    {"SetMessageHanging", SetMessageHanging},  // 40
+    {"SetMessageBracketIndent", SetMessageBracketIndent},  // 41
+    {"SetMessageBacklogFlag", SetMessageBacklogFlag},  // 42
+    {"SetMessageCharDelay", SetMessageCharDelay},  // 43
     {"MessageFlow", OpRunPhase},  // 44
     {"CreateSoundChannels", CreateSoundChannels},  // 45
     {"SetChannelPack", SetChannelPack},  // 46
@@ -85,8 +88,8 @@ OpEntry g_operations[kOperationCount] = {
     {"CreatePackFiles", CreatePackFiles},  // 49
     {"SetPackFileName", SetPackFileName},  // 50
     {"StopChannel", StopChannel},  // 51
-    {"SetMessageVoiceChannel", OpNotAvailable},  // 52
-    {"SetMessageInstant", OpNotAvailable},  // 53
+    {"SetMessageVoiceChannel", SetMessageVoiceChannel},  // 52
+    {"SetMessageInstant", SetMessageInstant},  // 53
     {"CreateSystemButtons", OpNotAvailable},  // 54
     {"SetSystemButtonImage", OpNotAvailable},  // 55
     {"SetSystemButtonEnable", OpNotAvailable},  // 56
@@ -108,7 +111,7 @@ OpEntry g_operations[kOperationCount] = {
     {"SetChannelVolume", SetChannelVolume},  // 72
     {"SetRightClickEnable", SetRightClickEnable},  // 73
     {"BindSkipVar", BindSkipVar},  // 74
-    {"SetMessageSpacing", OpNotAvailable},  // 75
+    {"SetMessageSpacing", SetMessageSpacing},  // 75
     {"StartSkip", StartSkip},  // 76
     {"ScriptMessageBox", ScriptMessageBox},  // 77
     {"NameEntryDialog", OpNotAvailable},  // 78
@@ -122,8 +125,8 @@ OpEntry g_operations[kOperationCount] = {
     {"SetEffectMessageRedraw", OpNotAvailable},  // 86
     {"SetSystemButtonSpaceKey", OpNotAvailable},  // 87
     {"SetSystemButtonWheel", OpNotAvailable},  // 88
-    {"SetClickWaitIconEnable", OpNotAvailable},  // 89
-    {"DefineClickWaitIcon", OpNotAvailable},  // 90
+    {"SetClickWaitIconEnable", SetClickWaitIconEnable},  // 89
+    {"DefineClickWaitIcon", DefineClickWaitIcon},  // 90
     {"TitleBackGetTitleData", TitleBackGetTitleData},  // 91
     {"SoundsResetOp", OpRunPhase},  // 92
     {"SetSNXTitle", SetSNXTitle},  // 93
@@ -172,11 +175,11 @@ OpEntry g_operations[kOperationCount] = {
     {"OpWaitTimerRun", OpWaitTimerRun},  // 136
     {"OpWaitClickSet", OpWaitClickSet},  // 137
     {"OpWaitClickRun", OpWaitClickRun},  // 138
-    {"MessageFlowReady", OpNotAvailable},  // 139
-    {"FlowMessage", OpNotAvailable},  // 140
-    {"WaitMessageClick", OpNotAvailable},  // 141
-    {"WaitMessageCharDelay", OpNotAvailable},  // 142
-    {"FlushMessageOp", OpNotAvailable},  // 143
+    {"MessageFlowReady", MessageFlowReady},  // 139
+    {"FlowMessage", FlowMessage},  // 140
+    {"WaitMessageClick", WaitMessageClick},  // 141
+    {"WaitMessageCharDelay", WaitMessageCharDelay},  // 142
+    {"FlushMessageOp", FlushMessageOp},  // 143
     {"ScreenUpdateReady", ScreenUpdateReady},  // 144
     {"ScreenUpdateWait", ScreenUpdateWait},  // 145
     {"ScreenUpdateFinish", ScreenUpdateFinish},  // 146

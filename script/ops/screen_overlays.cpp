@@ -4,21 +4,44 @@
 #include "script/ops/screen_overlays.h"
 
 #include "graphics/layer_set.h"
+#include "script/screens/click_wait_icons.h"
+#include "script/screens/message_window.h"
+#include "script/screens/message_windows.h"
 
 namespace kv {
 
 namespace {
+
+bool MessageWindowHasPage(std::int32_t window) {
+    const MessageWindow* found = MessageWindowAt(window);
+    return found != nullptr && found->Shown();
+}
+
+void RedrawMessageWindowPage(std::int32_t window, std::int32_t limitWidth, std::int32_t limitHeight) {
+    if (MessageWindow* found = MessageWindowAt(window)) found->Redraw(limitWidth, limitHeight);
+}
+
+void BuildMessageWindowSurfaces(std::int32_t window) {
+    if (MessageWindow* found = MessageWindowAt(window)) found->BuildSurfaces();
+}
+
+bool AutoModeIconArea(PixelRect& area) {
+    const ClickWaitIcon* icon = ClickWaitIconAt(kAutoModeWaitIcon);
+    if (icon == nullptr) return false;
+    area = icon->Area();
+    return true;
+}
 
 ScreenOverlays g_overlays = {
     .drawSystemButtons = nullptr,           // the system buttons (SystemButtonSet::DrawAll)
     .drawClickableMap = nullptr,            // the current clickable map (ClickableMap::Draw)
     .drawSaveSlotScreen = nullptr,          // the save/load slot screen (SaveInfo::DrawAll)
     .drawChoiceList = nullptr,              // ChoiceList::DrawAll
-    .messageWindowShown = nullptr,          // the message windows
-    .redrawMessageWindow = nullptr,         // MessageWindow::Redraw
-    .replayMessagePage = nullptr,
-    .buildMessageWindowSurfaces = nullptr,  // MessageWindow::BuildSurfaces
-    .autoModeIconArea = nullptr,            // the click-wait icons
+    .messageWindowShown = MessageWindowHasPage,
+    .redrawMessageWindow = RedrawMessageWindowPage,
+    .replayMessagePage = ReplayMessageWindowPage,
+    .buildMessageWindowSurfaces = BuildMessageWindowSurfaces,
+    .autoModeIconArea = AutoModeIconArea,
     .setClickableAreaRects = nullptr,       // the current clickable map
 };
 

@@ -73,9 +73,9 @@ TEST_F(FrameDispatchTest, NumbersOutsideTheTableAndMissingOperationsEndTheGameWi
         {"l: line 1\njmp l\n", 0xFFFFFFFFu, 0, "Operation 4294967295 is not in the operation table."},
         {"l: line 1\njmp l\n", 15, 2, "Operation 15 has no phase 2."},  // one past its own phases
         {"l: line 1\njmp l\n", 134, 0x80000000u, "Operation 134 has no phase 2147483648."},
-        {"call OpAllocTextWindows 1\nend\n", 0, 0, "Operation 29 is not available in this version."},
+        {"call Save 1\nend\n", 0, 0, "Operation 95 is not available in this version."},
         // Missing phases name their operation.
-        {"call MessageFlow 0, \"x\", 0, 1\nend\n", 0, 0, "Operation 44 is not available in this version."},
+        {"call SaveLoadMapDispatch 0\nend\n", 0, 0, "Operation 97 is not available in this version."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);
