@@ -222,6 +222,34 @@ def wipe_mask():
     c.save("WIPE_MASK.PNG")
 
 
+def click_icons():
+    """The click-wait icons in one strip: four 16 x 16 frames of an arrow that bobs down and up
+    (the click wait), then four of a disc whose bright dot goes round (auto mode); and their
+    mask, black where the icons are."""
+    strip = Canvas(128, 16, (0, 0, 0))
+    mask = Canvas(128, 16, (255, 255, 255))
+    for k, dy in enumerate((0, 2, 4, 2)):
+        for canvas, colour in ((strip, (255, 230, 140)), (mask, (0, 0, 0))):
+            for row in range(6):
+                canvas.rect(16 * k + 2 + row, 3 + dy + row, 16 * k + 14 - row, 4 + dy + row, colour)
+    for k in range(4):
+        cx = 64 + 16 * k + 8
+        for canvas, colour in ((strip, (140, 200, 255)), (mask, (0, 0, 0))):
+            canvas.disc(cx, 8, 6, colour)
+        angle = k * math.pi / 2
+        strip.disc(cx + 3.5 * math.cos(angle), 8 + 3.5 * math.sin(angle), 2, (255, 255, 255))
+    strip.save("ICONS.PNG")
+    mask.save("ICONS_M.PNG")
+
+
+def message_panel():
+    """The dark panel the story's text stands on."""
+    c = Canvas(720, 170)
+    c.vertical_gradient((40, 44, 90), (12, 14, 34))
+    c.rect(0, 0, 720, 2, (170, 170, 220))
+    c.save("MSG_PANEL.PNG")
+
+
 os.makedirs(OUT, exist_ok=True)
 title()
 room()
@@ -230,3 +258,5 @@ night()
 character("CHAR_A", (90, 50, 30), (70, 110, 190))
 character("CHAR_B", (30, 30, 40), (200, 80, 90))
 wipe_mask()
+click_icons()
+message_panel()

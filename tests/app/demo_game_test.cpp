@@ -10,6 +10,8 @@
 #include "backend/clock_service.h"
 #include "backend/dialog_service.h"
 #include "backend/event_queue.h"
+#include "backend/file_service.h"
+#include "backend/hub.h"
 #include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
@@ -17,6 +19,9 @@
 #include "graphics/surface.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
+#include "script/save/common_data.h"
+#include "script/vm/vm_state.h"
+#include "tests/support/assembled_image.h"
 #include "tests/support/headless_game.h"
 
 namespace {
@@ -33,7 +38,7 @@ public:
     void WriteDemo() {
         WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
         WriteScript("INIT.SNX", ReadSource("demo/scripts/INIT.kvs"));
-        for (const char* script : {"SCENE1", "TITLE", "PICTURES", "PAUSE"}) {
+        for (const char* script : {"SCENE1", "TITLE", "PICTURES", "PAUSE", "STORY"}) {
             WriteScript(std::string(script) + ".SNX", ReadSource(std::string("demo/scripts/") + script + ".kvs"));
         }
         // The demo's pictures, drawn as its build draws them.
@@ -99,6 +104,7 @@ public:
 
 TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     WriteDemo();
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);  // the story read by clicks
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     std::vector<std::string> captions = Play();
@@ -111,11 +117,13 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
         "kvrebody demo - sprites",
         "kvrebody demo - night falls",
         "kvrebody demo - scene view: click to go on",
+        "kvrebody demo - a story: click to go on",
         "kvrebody demo - first screen (click, or wait two seconds)",
         "kvrebody demo - second screen",
     };
     EXPECT_EQ(captions, expected);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"kvrebody demo|Play in full screen?",
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"kvrebody demo|Let the story read itself (auto mode)?",
+                                                    "kvrebody demo|Play in full screen?",
                                                     "kvrebody demo|Open the credits page?"}));
     // The title scene, as the real program's window must show it too.
     EXPECT_TRUE(firstScreen_ == ExpectedFirstScreen());
@@ -125,7 +133,16 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
 
     // The answer outlives the run: the next start begins in full screen.
     EXPECT_TRUE(FileExistsNative("sav/SAVE__.KVR"));
+    // So do the read flags of the story's lines.
+    const auto image = kvtest::AssembledVariables(ReadSource("demo/NECEMEM.kvd"));
+    kv::VmState common;
+    ASSERT_TRUE(common.LoadVariableImage(image.data(), image.size()));
+    common.SetSaveFolder(kv::String((backend::Get().Files().ModuleFolder() + "sav\\").c_str()));
+    ASSERT_TRUE(kv::LoadCommonData(common, ""));
+    for (std::uint32_t id = 100; id <= 105; ++id) EXPECT_EQ(*common.CByte(id), 1) << id;
+    EXPECT_EQ(*common.CByte(106), 0);
     Reinstall(DefaultOptions());
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the story in auto mode
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     bool fullScreenAtStart = false;
@@ -139,6 +156,7 @@ TEST_F(DemoGameTest, OpensItsCreditsPageWhenThePlayerAsks) {
     const std::string page = std::filesystem::canonical(folder_).string() + "/credits.html";
     for (bool open : {true, false}) {
         Reinstall(DefaultOptions());
+        Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the story in auto mode
         Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
         Os().Dialogs().QueueMessageBoxAnswer(open ? backend::MessageBoxAnswer::Yes : backend::MessageBoxAnswer::No);
         Play();
