@@ -236,6 +236,26 @@ TEST_F(MessageFlowTest, TheWaitYieldsToASystemButtonAndTheRightClick) {
     EXPECT_FALSE(Showing());
 }
 
+TEST_F(MessageFlowTest, ALineBreakOnTheLastLineTurnsThePageIntoTheHistory) {
+    // Text rectangle 30 px high: one line.
+    Run(R"(call MessageFlow 1, "A\nB", 0, 1)", "calld SetMessageWindowRects 1, 40, 390, 720, 160, 50, 400, 700, 30\n");
+    FramesUntil(~0u);
+    EXPECT_EQ(pages_, std::vector<std::string>{std::string("1:A\x01")});
+    EXPECT_EQ(Window().pageText, "B");
+}
+
+TEST_F(MessageFlowTest, AWindowArrayMadeAnewDuringTheWaitEndsTheMessageQuietly) {
+    WriteScript("RCLICK", "calld OpAllocTextWindows 1\nret\n");
+    Run(R"(call MessageFlow 1, "ab\wcd", 0, 1)", "calld SetRightClickEnable 1\n");
+    FramesUntil(kWaitClick);
+    TapButton(1);
+    for (int i = 0; i < 10 && !(Showing() && kv::g_gameState.opSaveTop < 0); ++i) Frame();
+    Frames(3);
+    EXPECT_FALSE(Showing());
+    EXPECT_EQ(kv::g_gameState.messageWindowCount, 1);
+    EXPECT_TRUE(BoxTexts().empty());
+}
+
 TEST_F(MessageFlowTest, TheVoiceStartsWithItsMessageAndIsRecorded) {
     WriteFile("LINE.WAV", kvtest::MakeWav16(1, 22050, kvtest::RampPcm(22050, 1)));
     Run(R"(call MessageFlow 1, "LINE", "ab", 3, 1)", "calld CreateSoundChannels 1\ncalld SetMessageVoiceChannel 1, 0\n");
@@ -321,6 +341,14 @@ TEST_F(MessageFlowTest, ClickWaitIconsAnimateAtTheirPaceAndLeaveNothingBehind) {
         kv::NextClickWaitIconFrame(icon);
         EXPECT_EQ(icon.currentFrame, 0);
     }
+    // Operation 90 with a shorter strip keeps the current frame on it.
+    icon.frameCount = 4;
+    icon.currentFrame = 3;
+    for (std::uint32_t operand : {0u, 0u, 600u, 500u, 0u, 0u, 8u, 8u, 2u, 100u}) kv::g_vm->Push(0, operand);
+    kv::DefineClickWaitIcon();
+    kv::g_vm->Pop();
+    EXPECT_EQ(icon.currentFrame, 1);
+    EXPECT_TRUE(icon.enabled);
     // No layer, or a layer without a mask: the step draws nothing and nothing breaks.
     icon.layer = -1;
     kv::StepClickWaitIcon(0);
