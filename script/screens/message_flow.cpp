@@ -1,5 +1,7 @@
 #include "script/screens/message_flow.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "app/globals/globals.h"
@@ -171,7 +173,9 @@ void LoadVoice(MessageWindow& window, std::int32_t index, const char* name) {
     g_gameState.voicedWindow = index;
     window.voiceName = name;
     const SoundBuffer* buffer = ChannelBuffer(channel);
-    AddHistoryVoice(window.cursorX, window.cursorY - window.textRect.y, name, buffer ? buffer->Volume() : 0,
+    const auto lineY = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        static_cast<std::int64_t>(window.cursorY) - window.textRect.y, INT32_MIN, INT32_MAX));
+    AddHistoryVoice(window.cursorX, lineY, name, buffer ? buffer->Volume() : 0,
                     buffer ? buffer->Pan() : 0);
 }
 

@@ -193,15 +193,13 @@ std::int32_t MessageWindow::FitCheck() const {
     const std::int64_t advance = characterWidth + charSpacing + ShadowX();
     if (cursorX + advance <= static_cast<std::int64_t>(textRect.x) + textRect.width) return 0;
     if (!lineHasText) return 0;
-    if (cursorY + lineSpacing + 2 * (h + ShadowY()) <= static_cast<std::int64_t>(textRect.y) + textRect.height) {
-        return kLineBreak;
-    }
-    return kPageBreak;
+    return NextLineFits() ? kLineBreak : kPageBreak;
 }
 
 bool MessageWindow::NextLineFits() const {
     const std::int64_t h = FontHeight();
-    return cursorY + lineSpacing + 2 * (h + ShadowY()) <= static_cast<std::int64_t>(textRect.y) + textRect.height;
+    return static_cast<std::int64_t>(cursorY) + lineSpacing + 2 * (h + ShadowY()) <=
+           static_cast<std::int64_t>(textRect.y) + textRect.height;
 }
 
 void MessageWindow::DrawCharAtCursor(std::uint32_t code) {
