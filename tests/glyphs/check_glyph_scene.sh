@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Shows the glyph scene of each code page (glyph-scene-sjis: Japanese, glyph-scene-gbk: Chinese)
-# in a real window under Xvfb and compares a screenshot of its client area with the expected
-# picture in tests/glyphs/expected/. With --update, the screenshots become the expected pictures
+# Shows the glyph scene of each code page (glyph-scene-sjis: Japanese, glyph-scene-gbk: Chinese),
+# and the message scene (a message window's page with its shadow), in a real window under Xvfb
+# and compares a screenshot of its client area with the expected picture in tests/glyphs/expected/
+# (the variant's name for the glyph scene, "message-" and the name for the message scene). With --update, the screenshots become the expected pictures
 # (they depend on the font packages that setup.sh installs, and on FreeType's version).
 set -euo pipefail
 programs=$1
@@ -16,17 +17,19 @@ trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 
 status=0
-for variant in sjis gbk; do
-  DISPLAY=$display SDL_AUDIODRIVER=dummy "$programs/glyph-scene-$variant" >"$work/$variant.out" 2>"$work/$variant.err" &
+for scene in glyph-scene-sjis glyph-scene-gbk message-scene-sjis message-scene-gbk; do
+  variant=${scene#glyph-scene-}
+  variant=${variant/#message-scene-/message-}
+  DISPLAY=$display SDL_AUDIODRIVER=dummy "$programs/$scene" >"$work/$variant.out" 2>"$work/$variant.err" &
   pid=$!
   for _ in $(seq 100); do [ -s "$work/$variant.out" ] && break; sleep 0.1; done
   sleep 1  # the window is mapped and drawn
-  if ! kill -0 "$pid" 2>/dev/null; then cat "$work/$variant.err" >&2; echo "glyph-scene-$variant ended by itself" >&2; exit 1; fi
+  if ! kill -0 "$pid" 2>/dev/null; then cat "$work/$variant.err" >&2; echo "$scene ended by itself" >&2; exit 1; fi
   read -r x y width height <"$work/$variant.out"
   xwd -root -display "$display" -silent >"$work/screen.xwd"
   convert "$work/screen.xwd" -crop "${width}x${height}+${x}+${y}" +repage "$work/$variant.png"
   kill -TERM "$pid"
-  wait "$pid" || { cat "$work/$variant.err" >&2; echo "glyph-scene-$variant did not end cleanly" >&2; exit 1; }
+  wait "$pid" || { cat "$work/$variant.err" >&2; echo "$scene did not end cleanly" >&2; exit 1; }
   if [ "$update" = "--update" ]; then
     cp "$work/$variant.png" "$expected/$variant.png"
     echo "$variant: expected picture updated"
@@ -35,7 +38,7 @@ for variant in sjis gbk; do
   differing=$(compare -metric AE "$work/$variant.png" "$expected/$variant.png" null: 2>&1 || true)
   echo "$variant: pixels differing from the expected picture: $differing"
   if [ "$differing" != "0" ]; then
-    cp "$work/$variant.png" "${KV_SCREENSHOT_OUT:-/tmp}/glyph-scene-$variant.png" || true
+    cp "$work/$variant.png" "${KV_SCREENSHOT_OUT:-/tmp}/$scene.png" || true
     status=1
   fi
 done
