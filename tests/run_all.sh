@@ -5,8 +5,8 @@
 # real program on the demo game (offscreen, with SDL's disk audio driver, and in a real window
 # under Xvfb) and on a scene of layers whose every picture through the six screen effects is
 # compared with the effects' formulas (under Xvfb), and a line of Japanese and one of Chinese
-# drawn from the installed fonts in a real window under Xvfb. Every build here treats compiler
-# warnings as errors.
+# drawn from the installed fonts, and a message window's page in each, in a real window under
+# Xvfb. Every build here treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
