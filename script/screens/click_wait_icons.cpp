@@ -26,7 +26,7 @@ void RestoreArea(const PixelRect& area) {
 }  // namespace
 
 void ConstructClickWaitIcons() {
-    if (!g_icons) g_icons = std::make_unique<ClickWaitIcon[]>(kClickWaitIconCount);
+    if (!g_icons) g_icons = std::make_unique<ClickWaitIcon[]>(kClickWaitIcons);
     ResetClickWaitIcons();
 }
 
@@ -37,7 +37,7 @@ void DestroyClickWaitIcons() {
 
 void ResetClickWaitIcons() {
     if (!g_icons) return;
-    for (std::int32_t i = 0; i < kClickWaitIconCount; ++i) {
+    for (std::int32_t i = 0; i < kClickWaitIcons; ++i) {
         ClickWaitIcon& icon = g_icons[i];
         icon.layer = -1;
         icon.x = icon.y = icon.sourceX = icon.sourceY = icon.width = icon.height = 0;
@@ -48,7 +48,7 @@ void ResetClickWaitIcons() {
 }
 
 ClickWaitIcon* ClickWaitIconAt(std::int32_t index) {
-    if (!g_icons || index < 0 || index >= kClickWaitIconCount) return nullptr;
+    if (!g_icons || index < 0 || index >= kClickWaitIcons) return nullptr;
     return &g_icons[index];
 }
 

@@ -24,7 +24,7 @@ struct ClickWaitIcon {
     PixelRect Area() const { return PixelRect{x, y, width, height}; }
 };
 
-inline constexpr std::int32_t kClickWaitIconCount = 3;
+inline constexpr std::int32_t kClickWaitIcons = 3;
 inline constexpr std::int32_t kMessageWaitIcon = 0;
 inline constexpr std::int32_t kChoiceWaitIcon = 1;
 inline constexpr std::int32_t kAutoModeWaitIcon = 2;
