@@ -15,6 +15,8 @@
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
 #include "base/runtime_random.h"
+#include "script/screens/clickable_map.h"
+#include "script/screens/system_buttons.h"
 #include "sound/sound_manager.h"
 
 namespace kv {
@@ -73,7 +75,9 @@ bool InitGame() {
     g_gameScreenLayers->SetSurfaces(g_screenSurface, g_workSurface1, g_workSurface2);
     g_rightClickLayers->SetSurfaces(g_screenSurface, g_workSurface1, g_workSurface2);
     g_mainWindow->SetBackBuffer(g_screenSurface);
+    g_systemButtons = new SystemButtonSet();
     g_currentLayers = g_gameScreenLayers;
+    g_currentClickableMap = &GameScreenClickableMap();
 
     SeedRandom(static_cast<std::uint32_t>(clock.SecondsSinceEpoch()));
     return true;

@@ -11,7 +11,9 @@
 #include "platform/input.h"
 #include "platform/movie_player.h"
 #include "script/ops/sound_channels.h"
+#include "script/screens/clickable_map.h"
 #include "script/screens/message_windows.h"
+#include "script/screens/system_buttons.h"
 #include "script/vm/vm_state.h"
 #include "sound/sound_manager.h"
 
@@ -55,6 +57,11 @@ void ShutdownGame() {
     DeleteGlobal(g_mainPack);
     DeleteGlobal(g_secondPack);
     DeleteGlobal(g_appEnv);
+    DeleteGlobal(g_systemButtons);
+    // The maps outlive the game; one started again in this process begins without areas.
+    g_currentClickableMap = nullptr;
+    GameScreenClickableMap().Reset();
+    RightClickClickableMap().Reset();
     DeleteGlobal(g_mainWindow);   // last of the objects: destroys the window
     if (backend::IsInstalled()) backend::Get().Files().ReleaseInstanceLock();
 }

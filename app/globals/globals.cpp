@@ -26,6 +26,8 @@ MessageWindow* g_messageWindows = nullptr;
 LayerSet* g_gameScreenLayers = nullptr;
 LayerSet* g_rightClickLayers = nullptr;
 LayerSet* g_currentLayers = nullptr;
+ClickableMap* g_currentClickableMap = nullptr;
+SystemButtonSet* g_systemButtons = nullptr;
 
 Surface* g_screenSurface = nullptr;
 Surface* g_workSurface1 = nullptr;

@@ -10,6 +10,7 @@
 namespace kv {
 
 class AppEnv;
+class ClickableMap;
 class ComInitializer;
 class DisplayMode;
 class GameWindow;
@@ -20,6 +21,7 @@ class MoviePlayer;
 class PackReader;
 class SoundManager;
 class Surface;
+class SystemButtonSet;
 class VmState;
 struct DataSetSnapshot;
 struct FadeEntry;
@@ -61,6 +63,12 @@ extern DataSetSnapshot* g_titleData;
 extern LayerSet* g_gameScreenLayers;
 extern LayerSet* g_rightClickLayers;
 extern LayerSet* g_currentLayers;
+
+// The clickable map the map operations work on (not owned): one of the two static maps
+// (script/screens/clickable_map.h), switched together with the current layer set.
+extern ClickableMap* g_currentClickableMap;
+
+extern SystemButtonSet* g_systemButtons;
 
 // The screen surface is what the window shows and the compositors' target; work surface 1 is
 // where layers are composed and overlays drawn; work surface 2 holds the picture before a

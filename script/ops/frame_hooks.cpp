@@ -5,6 +5,7 @@
 #include "graphics/surface.h"
 #include "platform/game_window.h"
 #include "script/ops/screen_redraw.h"
+#include "script/screens/clickable_map.h"
 
 namespace kv {
 
@@ -28,12 +29,13 @@ void PresentScreen() {
 void EraseAutoModeIcon() { RestoreAutoModeIconArea(); }
 
 void SwitchCurrentScreenObjects(bool rightClickScreen) {
-    // The clickable maps switch with the layer sets once they exist.
     if (!rightClickScreen) {
         g_currentLayers = g_gameScreenLayers;
+        g_currentClickableMap = &GameScreenClickableMap();
         return;
     }
     g_currentLayers = g_rightClickLayers;
+    g_currentClickableMap = &RightClickClickableMap();
     if (g_rightClickLayers) g_rightClickLayers->SetSurfaces(g_screenSurface, g_workSurface1, g_workSurface2);
 }
 

@@ -25,10 +25,11 @@ void SwitchObjectsRC(std::int32_t mode) {
     SwitchCurrentScreenObjects(mode == 1);
 }
 
+bool CanInterrupt() { return g_vm && !OpSaveFull() && g_vm->CallDepth() < VmState::kCallStackSize - 1; }
+
 std::uint32_t InterruptWithScript(const String& script, std::string_view failText, bool switchToRightClickScreen) {
-    if (!g_vm) return kOpContinue;
     // Both stacks have room for one more interruption, or the click is not taken at all.
-    if (OpSaveFull() || g_vm->CallDepth() >= VmState::kCallStackSize - 1) return kOpContinue;
+    if (!CanInterrupt()) return kOpContinue;
 
     CaptureThumbnail();
     const String interruptedScript = g_vm->GetScriptName();

@@ -16,6 +16,9 @@ inline constexpr char kRightClickScript[] = "RCLICK";
 // screen. Any other mode: a box, nothing switched.
 void SwitchObjectsRC(std::int32_t mode);
 
+// Both the op-save stack and the VM's call stack have room for one more interruption.
+bool CanInterrupt();
+
 // The right-click interruption, run by the handlers that watch for the right click. Returns the
 // handler's result: 1 when "RCLICK" now runs (the frame clears the current operation, whose
 // state waits on the op-save stack); 0 when nothing was interrupted because the script could

@@ -5,6 +5,7 @@
 #include "app/globals/globals.h"
 #include "script/ops/bank_ops.h"
 #include "script/ops/clickable_area_ops.h"
+#include "script/ops/clickable_map_ops.h"
 #include "script/ops/desktop_ops.h"
 #include "script/ops/dialog_ops.h"
 #include "script/ops/effect_ops.h"
@@ -17,6 +18,7 @@
 #include "script/ops/setting_ops.h"
 #include "script/ops/sound_ops.h"
 #include "script/ops/string_ops.h"
+#include "script/ops/system_button_ops.h"
 #include "script/ops/system_ops.h"
 #include "script/ops/timer_ops.h"
 #include "script/save/save_ops.h"
@@ -90,12 +92,12 @@ OpEntry g_operations[kOperationCount] = {
     {"StopChannel", StopChannel},  // 51
     {"SetMessageVoiceChannel", SetMessageVoiceChannel},  // 52
     {"SetMessageInstant", SetMessageInstant},  // 53
-    {"CreateSystemButtons", OpNotAvailable},  // 54
-    {"SetSystemButtonImage", OpNotAvailable},  // 55
-    {"SetSystemButtonEnable", OpNotAvailable},  // 56
-    {"SetSystemButtonVisible", OpNotAvailable},  // 57
-    {"DefineSystemButton", OpNotAvailable},  // 58
-    {"SetSystemButtonSound", OpNotAvailable},  // 59
+    {"CreateSystemButtons", CreateSystemButtons},  // 54
+    {"SetSystemButtonImage", SetSystemButtonImage},  // 55
+    {"SetSystemButtonEnable", SetSystemButtonEnable},  // 56
+    {"SetSystemButtonVisible", SetSystemButtonVisible},  // 57
+    {"DefineSystemButton", DefineSystemButton},  // 58
+    {"SetSystemButtonSound", SetSystemButtonSound},  // 59
     {"ScreenUpdate", OpRunPhase},  // 60
     {"SetLayerHiddenOnView", SetLayerHiddenOnView},  // 61
     {"BindWindowModeVar", BindWindowModeVar},  // 62
@@ -104,10 +106,10 @@ OpEntry g_operations[kOperationCount] = {
     {"BindChannelVolumeVar", BindChannelVolumeVar},  // 65
     {"ApplyWindowMode", ApplyWindowMode},  // 66
     {"ApplyChannelVolume", ApplyChannelVolume},  // 67
-    {"ReadyToClickableMap", OpNotAvailable},  // 68
-    {"ClearClickableMap", OpNotAvailable},  // 69
+    {"ReadyToClickableMap", ReadyToClickableMap},  // 68
+    {"ClearClickableMap", ClearClickableMap},  // 69
     {"ClickableMapSelect", OpRunPhase},  // 70
-    {"SetClickableArea", OpNotAvailable},  // 71
+    {"SetClickableArea", SetClickableArea},  // 71
     {"SetChannelVolume", SetChannelVolume},  // 72
     {"SetRightClickEnable", SetRightClickEnable},  // 73
     {"BindSkipVar", BindSkipVar},  // 74
@@ -122,9 +124,9 @@ OpEntry g_operations[kOperationCount] = {
     {"BacklogPageForward", OpNotAvailable},  // 83
     {"BacklogPageBack", OpNotAvailable},  // 84
     {"ReturnFromRightClickScreen", ReturnFromRightClickScreen},  // 85
-    {"SetEffectMessageRedraw", OpNotAvailable},  // 86
-    {"SetSystemButtonSpaceKey", OpNotAvailable},  // 87
-    {"SetSystemButtonWheel", OpNotAvailable},  // 88
+    {"SetEffectMessageRedraw", SetEffectMessageRedraw},  // 86
+    {"SetSystemButtonSpaceKey", SetSystemButtonSpaceKey},  // 87
+    {"SetSystemButtonWheel", SetSystemButtonWheel},  // 88
     {"SetClickWaitIconEnable", SetClickWaitIconEnable},  // 89
     {"DefineClickWaitIcon", DefineClickWaitIcon},  // 90
     {"TitleBackGetTitleData", TitleBackGetTitleData},  // 91
@@ -143,8 +145,8 @@ OpEntry g_operations[kOperationCount] = {
     {"Random", Random},  // 104
     {"CompareStrings", CompareStrings},  // 105
     {"ClearLayer", ClearLayer},  // 106
-    {"ReadyToChipClickableMap", OpNotAvailable},  // 107
-    {"ReleaseChipClickableMap", OpNotAvailable},  // 108
+    {"ReadyToChipClickableMap", ReadyToChipClickableMap},  // 107
+    {"ReleaseChipClickableMap", ReleaseChipClickableMap},  // 108
     {"RClickDispatch", OpRunPhase},  // 109
     {"SetClickableAreaRects", SetClickableAreaRects},  // 110
     {"ClearMaskLayer", ClearMaskLayer},  // 111
@@ -183,8 +185,8 @@ OpEntry g_operations[kOperationCount] = {
     {"ScreenUpdateReady", ScreenUpdateReady},  // 144
     {"ScreenUpdateWait", ScreenUpdateWait},  // 145
     {"ScreenUpdateFinish", ScreenUpdateFinish},  // 146
-    {"ClickableMapSelectReady", OpNotAvailable},  // 147
-    {"ClickableMapSelectRun", OpNotAvailable},  // 148
+    {"ClickableMapSelectReady", ClickableMapSelectReady},  // 147
+    {"ClickableMapSelectRun", ClickableMapSelectRun},  // 148
     {"ChoiceMenuReady", OpNotAvailable},  // 149
     {"ChoiceMenuSelect", OpNotAvailable},  // 150
     {"ChoiceMenuFinish", OpNotAvailable},  // 151
@@ -198,13 +200,13 @@ OpEntry g_operations[kOperationCount] = {
     {"ReadyToSaveLoadClickableMap", OpNotAvailable},  // 159
     {"ReadyToSaveLoadClickableMap1", OpNotAvailable},  // 160
     {"ReadyToSaveLoadClickableMap2", OpNotAvailable},  // 161
-    {"ReadyClickableMap", OpNotAvailable},  // 162
-    {"RunClickableMap", OpNotAvailable},  // 163
+    {"ReadyClickableMap", ReadyClickableMap},  // 162
+    {"RunClickableMap", RunClickableMap},  // 163
     {"ReadyToPlayMovie", ReadyToPlayMovie},  // 164
     {"WaitMovie", WaitMovie},  // 165
     {"EndMovie", EndMovie},  // 166
-    {"ReadyRClickWait", OpNotAvailable},  // 167
-    {"RunClickableMapWithRClick", OpNotAvailable},  // 168
+    {"ReadyRClickWait", ReadyRClickWait},  // 167
+    {"RunClickableMapWithRClick", RunClickableMapWithRClick},  // 168
     {"ReadyTimedWait", ReadyTimedWait},  // 169
     {"RunTimedWait", RunTimedWait},  // 170
 };

@@ -2,12 +2,14 @@
 
 #include "script/ops/player_hooks.h"
 
+#include "script/screens/system_buttons.h"
+
 namespace kv {
 
 namespace {
 
 PlayerHooks g_hooks = {
-    .processSystemButton = nullptr,  // SystemButtonSet: ProcessSystemButton
+    .processSystemButton = ProcessSystemButtonPress,
     .addHistoryPage = nullptr,       // MessageHistory::AddHistoryPage
     .addHistoryVoice = nullptr,      // MessageHistory::AddVoice
 };

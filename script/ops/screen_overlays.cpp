@@ -4,6 +4,8 @@
 #include "script/ops/screen_overlays.h"
 
 #include "graphics/layer_set.h"
+#include "script/ops/clickable_map_ops.h"
+#include "script/ops/system_button_ops.h"
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
@@ -33,8 +35,8 @@ bool AutoModeIconArea(PixelRect& area) {
 }
 
 ScreenOverlays g_overlays = {
-    .drawSystemButtons = nullptr,           // the system buttons (SystemButtonSet::DrawAll)
-    .drawClickableMap = nullptr,            // the current clickable map (ClickableMap::Draw)
+    .drawSystemButtons = DrawSystemButtons,
+    .drawClickableMap = DrawCurrentClickableMap,
     .drawSaveSlotScreen = nullptr,          // the save/load slot screen (SaveInfo::DrawAll)
     .drawChoiceList = nullptr,              // ChoiceList::DrawAll
     .messageWindowShown = MessageWindowHasPage,
@@ -42,7 +44,7 @@ ScreenOverlays g_overlays = {
     .replayMessagePage = ReplayMessageWindowPage,
     .buildMessageWindowSurfaces = BuildMessageWindowSurfaces,
     .autoModeIconArea = AutoModeIconArea,
-    .setClickableAreaRects = nullptr,       // the current clickable map
+    .setClickableAreaRects = SetCurrentClickableAreaRects,
 };
 
 }  // namespace
