@@ -99,11 +99,26 @@ LETTERS = {
     "O": [".XXX.", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."],
     "D": ["XXXX.", "X...X", "X...X", "X...X", "X...X", "X...X", "XXXX."],
     "Y": ["X...X", "X...X", ".X.X.", "..X..", "..X..", "..X..", "..X.."],
+    "A": [".XXX.", "X...X", "X...X", "XXXXX", "X...X", "X...X", "X...X"],
+    "C": [".XXX.", "X...X", "X....", "X....", "X....", "X...X", ".XXX."],
+    "F": ["XXXXX", "X....", "X....", "XXXX.", "X....", "X....", "X...."],
+    "G": [".XXX.", "X...X", "X....", "X.XXX", "X...X", "X...X", ".XXX."],
+    "H": ["X...X", "X...X", "X...X", "XXXXX", "X...X", "X...X", "X...X"],
+    "I": [".XXX.", "..X..", "..X..", "..X..", "..X..", "..X..", ".XXX."],
+    "L": ["X....", "X....", "X....", "X....", "X....", "X....", "XXXXX"],
+    "M": ["X...X", "XX.XX", "X.X.X", "X.X.X", "X...X", "X...X", "X...X"],
+    "N": ["X...X", "XX..X", "X.X.X", "X..XX", "X...X", "X...X", "X...X"],
+    "P": ["XXXX.", "X...X", "X...X", "XXXX.", "X....", "X....", "X...."],
+    "S": [".XXXX", "X....", "X....", ".XXX.", "....X", "....X", "XXXX."],
+    "T": ["XXXXX", "..X..", "..X..", "..X..", "..X..", "..X..", "..X.."],
+    "U": ["X...X", "X...X", "X...X", "X...X", "X...X", "X...X", ".XXX."],
 }
 
 
 def text(canvas, word, x, y, scale, colour, shadow):
     for n, letter in enumerate(word):
+        if letter == " ":
+            continue
         for row, line in enumerate(LETTERS[letter]):
             for column, mark in enumerate(line):
                 if mark == "X":
@@ -250,6 +265,40 @@ def message_panel():
     c.save("MSG_PANEL.PNG")
 
 
+def plate(canvas, x, y, width, height, word, colour, state):
+    """One frame of a button strip: state 0 greyed (disabled), 1 at rest, 2 lit with a border."""
+    face = {0: (90, 90, 96), 1: colour, 2: tuple(min(255, c + 70) for c in colour)}[state]
+    edge = (255, 255, 255) if state == 2 else (20, 20, 30)
+    canvas.rect(x, y, x + width, y + height, edge)
+    canvas.rect(x + 2, y + 2, x + width - 2, y + height - 2, face)
+    scale = 2 if height < 40 else 3
+    ink = (150, 150, 150) if state == 0 else (255, 255, 255)
+    left = x + (width - (len(word) * 6 - 1) * scale) // 2
+    text(canvas, word, left, y + (height - 7 * scale) // 2, scale, ink, tuple(c // 2 for c in face))
+
+
+def panels():
+    """The strips of the system buttons (80x28), the map's places (160x48) and the settings
+    screen's choices (160x48), each three frames side by side: disabled, at rest, lit."""
+    c = Canvas(480, 352)
+    rows = [(0, 80, 28, ["LOG", "AUTO", "SKIP"], (60, 90, 150)),
+            (112, 160, 48, ["ROOM", "PARK", "NIGHT"], (150, 90, 50)),
+            (256, 160, 48, ["EFFECTS", "BACK"], (60, 130, 80))]
+    for top, width, height, words, colour in rows:
+        for n, word in enumerate(words):
+            for state in range(3):
+                plate(c, state * width, top + n * height, width, height, word, colour, state)
+    c.save("PANELS.PNG")
+
+
+def settings():
+    """The settings screen behind its two choices."""
+    c = Canvas(W, H)
+    c.vertical_gradient((30, 50, 40), (10, 20, 15))
+    text(c, "MENU", 400 - 4 * 6 * 6 // 2, 120, 6, (220, 240, 220), (0, 0, 0))
+    c.save("SETTINGS.PNG")
+
+
 os.makedirs(OUT, exist_ok=True)
 title()
 room()
@@ -260,3 +309,5 @@ character("CHAR_B", (30, 30, 40), (200, 80, 90))
 wipe_mask()
 click_icons()
 message_panel()
+panels()
+settings()

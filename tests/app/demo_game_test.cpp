@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include "backend/event_queue.h"
 #include "backend/file_service.h"
 #include "backend/hub.h"
+#include "backend/window_message.h"
 #include "backend/window_service.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
@@ -33,12 +35,15 @@ std::string ReadSource(const std::string& relative) {
     return text.str();
 }
 
+const char kMapCaption[] = "kvrebody demo - where to go? (right click: settings)";
+
 class DemoGameTest : public kvtest::HeadlessGameTest {
 public:
     void WriteDemo() {
         WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
         WriteScript("INIT.SNX", ReadSource("demo/scripts/INIT.kvs"));
-        for (const char* script : {"SCENE1", "TITLE", "PICTURES", "PAUSE", "STORY"}) {
+        for (const char* script : {"SCENE1", "TITLE", "PICTURES", "PAUSE", "STORY", "BUTTONS", "MAP", "RCLICK",
+                                   "AUTO", "SKIP"}) {
             WriteScript(std::string(script) + ".SNX", ReadSource(std::string("demo/scripts/") + script + ".kvs"));
         }
         // The demo's pictures, drawn as its build draws them.
@@ -78,6 +83,25 @@ public:
             if (caption.ends_with("click to go on") && clickStep++ % 200 < 2) {
                 os.Events().QueueMouseButton(0, clickStep % 200 == 1);
             }
+            // The map: first the settings screen by the right click and back by its BACK, then
+            // the park.
+            const auto clickAt = [&](int button, std::int32_t x, std::int32_t y) {
+                if (clickStep == 0) {
+                    os.Events().QueueSystemMessage(
+                        {kv::g_mainWindow->Handle(), backend::MessageKind::MouseMove, x, y, 0});
+                }
+                const int step = clickStep++ % 200;
+                if (step == 20 || step == 21) os.Events().QueueMouseButton(button, step == 20);
+            };
+            if (caption == kMapCaption) {
+                const bool settingsSeen = std::count(captions.begin(), captions.end(), kMapCaption) > 1;
+                if (settingsSeen) {
+                    clickAt(0, 400, 294);
+                } else {
+                    clickAt(1, 400, 224);
+                }
+            }
+            if (caption == "kvrebody demo - settings: screen effects on") clickAt(0, 400, 354);
             if (caption == "kvrebody demo - second screen") backend::RequestTermination();
         });
         EXPECT_EQ(kv::WinMain(), 0);
@@ -118,6 +142,10 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
         "kvrebody demo - night falls",
         "kvrebody demo - scene view: click to go on",
         "kvrebody demo - a story: click to go on",
+        kMapCaption,
+        "kvrebody demo - settings: screen effects on",
+        kMapCaption,
+        "kvrebody demo - on the way",
         "kvrebody demo - first screen (click, or wait two seconds)",
         "kvrebody demo - second screen",
     };
