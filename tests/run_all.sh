@@ -4,9 +4,10 @@
 # ThreadSanitizer, the fuzz targets for a fixed number of runs, the benchmarks once briefly, the
 # real program on the demo game (offscreen, with SDL's disk audio driver, and in a real window
 # under Xvfb) and on a scene of layers whose every picture through the six screen effects is
-# compared with the effects' formulas (under Xvfb), and a line of Japanese and one of Chinese
-# drawn from the installed fonts, and a message window's page in each, in a real window under
-# Xvfb. Every build here treats compiler warnings as errors.
+# compared with the effects' formulas (under Xvfb), a clickable map worked with the real pointer
+# (under Xvfb), and a line of Japanese and one of Chinese drawn from the installed fonts, and a
+# message window's page in each, in a real window under Xvfb. Every build here treats compiler
+# warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -64,6 +65,9 @@ step "the program on the demo game"
 
 step "the six screen effects of a scene of layers, in a real window"
 "$root/tests/effects/check_effects.sh" "$out/normal/effect-scene-game"
+
+step "a clickable map in a real window, worked with the real pointer"
+"$root/tests/maps/check_map_click.sh" "$out/normal"
 
 step "text drawn from the installed fonts, in a real window"
 "$root/tests/glyphs/check_glyph_scene.sh" "$out/normal/tests"
