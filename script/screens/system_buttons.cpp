@@ -77,7 +77,7 @@ void SystemButtonSet::DrawButton(Surface& target, std::int32_t index, std::int32
 }
 
 void SystemButtonSet::DrawAll(Surface& target) const {
-    for (std::int32_t i = 0; i < count_; ++i) {
+    for (std::int32_t i = 0; i < Count(); ++i) {
         const SystemButton& button = buttons_[static_cast<std::size_t>(i)];
         if (!button.visible) continue;
         const std::int32_t state = !button.enabled ? kDisabled : i == hoverIndex ? kHover : kNormal;

@@ -54,7 +54,8 @@ public:
     // One button in one state; nothing without a picture or outside the buttons.
     void DrawButton(Surface& target, std::int32_t index, std::int32_t state) const;
 
-    std::int32_t Count() const { return count_; }
+    // 0 once the buttons are freed, whatever count they had.
+    std::int32_t Count() const { return buttons_ ? count_ : 0; }
     SystemButton* Button(std::int32_t index);  // null outside the buttons
     const SystemButton* Button(std::int32_t index) const;
 
