@@ -10,6 +10,7 @@
 #include "platform/input.h"
 #include "platform/key_codes.h"
 #include "script/ops/op_state.h"
+#include "script/ops/player_hooks.h"
 #include "script/screens/system_buttons.h"
 #include "script/vm/vm_state.h"
 #include "tests/script/ops/overlay_input_fixture.h"
@@ -20,7 +21,8 @@ using opstest::FrameTrace;
 using opstest::Picture;
 namespace key = backend::key;
 
-// Operation 15's run as the message wait will do it: the buttons first, then a decide finishes.
+// Operation 15's run as a wait that keeps the buttons live: the buttons first, then a decide
+// finishes.
 std::uint32_t ButtonWaitRun() {
     kv::RefreshInput();
     if (kv::ProcessSystemButton()) return kv::kOpFinished;
