@@ -160,8 +160,8 @@ bool LoadSoundFromPack(PackReader& pack, const String& name, bool streaming, con
         MessageBoxOk(g_mainWindow ? g_mainWindow->Handle() : 0, "This game cannot play packedoggfile on streaming.",
                      "error");
     } else if (streaming) {
-        // The stream takes the open data file (PackReader::TakeData) and keeps it while it
-        // plays; one it did not take is closed below, so the reader can open it again.
+        // The stream opens the pack's data file on a handle of its own; the reader's is
+        // closed below, so the reader can open it again.
         result = Decode(decode, found);
     } else if (ReadBytes(*pack.Data(), found.size, found.bytes)) {
         pack.CloseData();

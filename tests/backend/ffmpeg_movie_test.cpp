@@ -135,7 +135,10 @@ TEST_F(FfmpegMovieTest, TheSoundPlaysOnTheAudioDeviceAndThePicturesKeepToIt) {
         end = PlayFor(*movie, std::chrono::milliseconds(5));
     }
     EXPECT_EQ(end, MovieEvent::Complete);
-    EXPECT_NEAR(deviceMs / 1000.0, kvtest::kBarsSeconds, 0.3);
+    // Never before the sound has played; a loaded machine (or a sanitizer build) may decode
+    // late, which only lets the device run on a little past the end.
+    EXPECT_GE(deviceMs / 1000.0, kvtest::kBarsSeconds - 0.3);
+    EXPECT_LE(deviceMs / 1000.0, kvtest::kBarsSeconds + 1.0);
     // What the device played is the movie's tone.
     const std::vector<std::int16_t>& mix = Os().Audio().Captured();
     ASSERT_GT(mix.size(), static_cast<std::size_t>(44100));
