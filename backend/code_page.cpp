@@ -99,4 +99,30 @@ std::string ToUtf8Lossy(CodePage page, std::string_view text) {
     return out;
 }
 
+std::size_t Utf8CharLength(std::string_view text) {
+    if (text.empty()) return 0;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+    if (length > text.size()) return 1;
+    for (std::size_t i = 1; i < length; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+    return length;
+}
+
+std::string FromUtf8Lossy(CodePage page, std::string_view text) {
+    std::string out;
+    if (FromUtf8(page, text, out)) return out;
+    out.clear();
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t n = Utf8CharLength(text.substr(i));
+        std::string piece;
+        if (FromUtf8(page, text.substr(i, n), piece))
+            out += piece;
+        else
+            out += '?';
+        i += n;
+    }
+    return out;
+}
+
 }  // namespace backend

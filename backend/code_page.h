@@ -24,6 +24,11 @@ bool ToUtf8(CodePage page, std::string_view text, std::string& out);
 bool FromUtf8(CodePage page, std::string_view text, std::string& out);
 // For messages: converts what it can and replaces what it cannot with '?'.
 std::string ToUtf8Lossy(CodePage page, std::string_view text);
+// Character by character; a character that the code page cannot hold (or a byte that is not
+// UTF-8) becomes '?'.
+std::string FromUtf8Lossy(CodePage page, std::string_view text);
+// Bytes of the UTF-8 character that starts text (1 for a byte that starts none; 0 for "").
+std::size_t Utf8CharLength(std::string_view text);
 
 // Turns character codes of a code page into Unicode characters, keeping its converter open for
 // callers that convert one character at a time.

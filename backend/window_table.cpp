@@ -44,6 +44,54 @@ bool WindowTable::DestroyWindow(WindowId window) {
     return true;
 }
 
+namespace {
+
+// A picture of another size than the client area starts again, black.
+void FitToClient(WindowTable::ShownPicture& shown, Rect client) {
+    const std::int32_t width = std::max(client.width, 0);
+    const std::int32_t height = std::max(client.height, 0);
+    if (shown.width == width && shown.height == height) return;
+    shown.width = width;
+    shown.height = height;
+    shown.bgr.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3u, 0);
+}
+
+}  // namespace
+
+void WindowTable::RememberPresented(WindowId window, const PixelView& pixels, Rect area) {
+    WindowRecord* record = FindWindow(window);
+    if (!record || !pixels.bits) return;
+    ShownPicture& shown = record->shown;
+    FitToClient(shown, GetClientRect(window));
+    const std::int32_t left = std::max(area.x, 0);
+    const std::int32_t top = std::max(area.y, 0);
+    const std::int32_t right = std::min({area.x + area.width, pixels.width, shown.width});
+    const std::int32_t bottom = std::min({area.y + area.height, pixels.height, shown.height});
+    if (right <= left || bottom <= top) return;
+    for (std::int32_t y = top; y < bottom; ++y) {
+        const std::int32_t memoryRow = pixels.bottomUp ? pixels.height - 1 - y : y;
+        const std::uint8_t* source = pixels.bits + static_cast<std::ptrdiff_t>(memoryRow) * pixels.stride + left * 3;
+        std::copy(source, source + static_cast<std::ptrdiff_t>(right - left) * 3,
+                  shown.bgr.begin() + (static_cast<std::ptrdiff_t>(y) * shown.width + left) * 3);
+    }
+}
+
+const WindowTable::ShownPicture* WindowTable::LastShown(WindowId window) {
+    WindowRecord* record = FindWindow(window);
+    if (!record) return nullptr;
+    const Rect client = GetClientRect(window);
+    if (client.width <= 0 || client.height <= 0) return nullptr;
+    FitToClient(record->shown, client);
+    return &record->shown;
+}
+
+WindowId WindowTable::HostForBox(WindowId owner) {
+    if (const WindowRecord* record = FindWindow(owner); record && record->visible) return owner;
+    for (const auto& [id, record] : windows_)
+        if (record.visible) return id;
+    return 0;
+}
+
 bool WindowTable::IsWindow(WindowId window) { return FindWindow(window) != nullptr; }
 
 WindowTable::WindowRecord* WindowTable::FindWindow(WindowId window) {

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "backend/event_queue.h"
 #include "backend/window_service.h"
@@ -59,6 +60,19 @@ public:
     void SetButtonState(int button, bool down);
     void AddWheel(std::int32_t amount);
 
+    // What a window shows now, as last presented (client size, top row first, 3 bytes a pixel;
+    // black where nothing was presented): the background the modal boxes are drawn over. Null
+    // for no window, or one with an empty client area.
+    struct ShownPicture {
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::vector<std::uint8_t> bgr;
+    };
+    const ShownPicture* LastShown(WindowId window);
+    // The window a modal box is drawn in: the owner when it is shown, else the oldest window
+    // that is; 0 when no window is shown.
+    WindowId HostForBox(WindowId owner);
+
 protected:
     struct WindowRecord {
         std::string className;
@@ -67,6 +81,7 @@ protected:
         Rect outer;           // position and outer size as last set
         bool visible = false;
         void* userData = nullptr;
+        ShownPicture shown;
     };
 
     // Hooks for a backend that keeps a real window beside the record.
@@ -76,6 +91,8 @@ protected:
     virtual void OnWindowChanged(WindowId, WindowRecord&, WindowChange) {}
 
     WindowRecord* FindWindow(WindowId window);
+    // Each backend's Present keeps the presented area here.
+    void RememberPresented(WindowId window, const PixelView& pixels, Rect area);
     std::map<WindowId, WindowRecord>& Windows() { return windows_; }
     EventQueue& Events() { return events_; }
     // Size of the frame a framed window adds around its client area.

@@ -27,9 +27,10 @@ Services BuildServices(const HeadlessOptions& options) {
         services.movies = std::make_unique<HeadlessMovies>(*services.clock, *services.files, *windows);
     services.events = std::move(events);
     services.windows = std::move(windows);
-    services.dialogs = std::make_unique<HeadlessDialogs>();
     services.desktop = std::make_unique<HeadlessDesktop>(*services.files, options.codePage);
     services.glyphs = std::make_unique<HeadlessGlyphs>();
+    services.dialogs = std::make_unique<HeadlessDialogs>(static_cast<HeadlessWindows&>(*services.windows),
+                                                         *services.glyphs, options.codePage);
     return services;
 }
 

@@ -51,6 +51,7 @@ PresentedFrame HeadlessWindows::Capture(WindowId window, const PixelView& pixels
 
 void HeadlessWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
     if (!FindWindow(window) || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
+    RememberPresented(window, pixels, area);
     frames_.push_back(Capture(window, pixels, area));
 }
 

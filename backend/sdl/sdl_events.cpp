@@ -40,7 +40,6 @@ void SdlEvents::PumpSystemEvents() {
                         break;
                     case SDL_WINDOWEVENT_MOVED:
                         windows.NoteMoved(id, event.window.data1, event.window.data2);
-                        PostMessage(WindowMessage{id, MessageKind::Move, event.window.data1, event.window.data2, 0});
                         break;
                     case SDL_WINDOWEVENT_EXPOSED:
                     case SDL_WINDOWEVENT_SIZE_CHANGED:

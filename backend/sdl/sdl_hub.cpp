@@ -38,13 +38,14 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     auto events = std::make_unique<SdlEvents>();
     auto windows = std::make_unique<SdlWindows>(*events, page);
     events->Attach(*windows);
-    services.dialogs = std::make_unique<SdlDialogs>(*windows, page);
     services.desktop = std::make_unique<XdgDesktop>(*services.files, page);
     services.audio = std::make_unique<SdlAudio>();
     services.movies = std::make_unique<FfmpegMovieService>(*services.files, *events, *windows, services.audio.get());
     services.events = std::move(events);
     services.windows = std::move(windows);
     services.glyphs = std::make_unique<FreetypeGlyphs>(page);
+    services.dialogs = std::make_unique<SdlDialogs>(static_cast<SdlWindows&>(*services.windows),
+                                                    services.glyphs.get(), page);
     return std::make_unique<Hub>(std::move(services));
 }
 

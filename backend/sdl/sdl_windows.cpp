@@ -117,6 +117,7 @@ void SdlWindows::OnWindowChanged(WindowId id, WindowRecord& record, WindowChange
 }
 
 void SdlWindows::NoteMoved(WindowId window, int clientX, int clientY) {
+    if (FindWindow(window)) Events().PostMessage(WindowMessage{window, MessageKind::Move, clientX, clientY, 0});
     WindowRecord* record = FindWindow(window);
     if (!record || record->style != WindowStyle::Framed) return;
     const Rect frame = OuterRectForClient(WindowStyle::Framed, 0, 0);
@@ -167,6 +168,7 @@ void SdlWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
     auto it = natives_.find(window);
     if (it == natives_.end() || !pixels.bits) return;
     NativeWindow& native = it->second;
+    RememberPresented(window, pixels, area);
     const int right = std::min({area.x + area.width, pixels.width, native.textureWidth});
     const int bottom = std::min({area.y + area.height, pixels.height, native.textureHeight});
     const int left = std::max(area.x, 0);

@@ -34,7 +34,8 @@ public:
     bool FocusFollowsShow() const { return focusFollowsShow_; }
     WindowId FindId(Uint32 sdlWindowId) const;
     SDL_Window* NativeWindowOf(WindowId window) const;
-    // The player moved the window: the record follows, so that the client origin stays true.
+    // The player moved the window: the record follows, so that the client origin stays true, and
+    // the window gets the Move message.
     void NoteMoved(WindowId window, int clientX, int clientY);
 
 protected:

@@ -12,6 +12,7 @@
 #include "script/ops/input_ops.h"
 #include "script/ops/layer_ops.h"
 #include "script/ops/movie_ops.h"
+#include "script/ops/name_entry_ops.h"
 #include "script/ops/op_state.h"
 #include "script/ops/query_ops.h"
 #include "script/ops/screen_ops.h"
@@ -116,7 +117,7 @@ OpEntry g_operations[kOperationCount] = {
     {"SetMessageSpacing", SetMessageSpacing},  // 75
     {"StartSkip", StartSkip},  // 76
     {"ScriptMessageBox", ScriptMessageBox},  // 77
-    {"NameEntryDialog", OpNotAvailable},  // 78
+    {"NameEntryDialog", NameEntryDialog},  // 78
     {"ChoiceMenu", OpRunPhase},  // 79
     {"SetBacklogWindow", OpNotAvailable},  // 80
     {"SetBacklogVoiceIcon", OpNotAvailable},  // 81
