@@ -82,21 +82,33 @@ bool CodePointDecoder::Decode(std::uint32_t code, char32_t& codePoint) {
     return true;
 }
 
-std::string ToUtf8Lossy(CodePage page, std::string_view text) {
+namespace {
+
+// Converts the whole text, or else character by character with '?' for each one that fails.
+template <typename CharLength, typename Convert>
+std::string ConvertLossy(CodePage page, std::string_view text, CharLength charLength, Convert convert) {
     std::string out;
-    if (ToUtf8(page, text, out)) return out;
+    if (convert(page, text, out)) return out;
     out.clear();
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = IsLeadPair(page, bytes + i, text.size() - i) ? 2 : 1;
+        const std::size_t n = charLength(text.substr(i));
         std::string piece;
-        if (ToUtf8(page, text.substr(i, n), piece))
+        if (convert(page, text.substr(i, n), piece))
             out += piece;
         else
             out += '?';
         i += n;
     }
     return out;
+}
+
+}  // namespace
+
+std::string ToUtf8Lossy(CodePage page, std::string_view text) {
+    const auto charLength = [page](std::string_view rest) -> std::size_t {
+        return IsLeadPair(page, reinterpret_cast<const unsigned char*>(rest.data()), rest.size()) ? 2 : 1;
+    };
+    return ConvertLossy(page, text, charLength, &ToUtf8);
 }
 
 std::size_t Utf8CharLength(std::string_view text) {
@@ -110,19 +122,7 @@ std::size_t Utf8CharLength(std::string_view text) {
 }
 
 std::string FromUtf8Lossy(CodePage page, std::string_view text) {
-    std::string out;
-    if (FromUtf8(page, text, out)) return out;
-    out.clear();
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t n = Utf8CharLength(text.substr(i));
-        std::string piece;
-        if (FromUtf8(page, text.substr(i, n), piece))
-            out += piece;
-        else
-            out += '?';
-        i += n;
-    }
-    return out;
+    return ConvertLossy(page, text, &Utf8CharLength, &FromUtf8);
 }
 
 }  // namespace backend

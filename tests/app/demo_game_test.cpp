@@ -9,10 +9,12 @@
 #include <sstream>
 
 #include "backend/clock_service.h"
+#include "backend/code_page.h"
 #include "backend/dialog_service.h"
 #include "backend/event_queue.h"
 #include "backend/file_service.h"
 #include "backend/hub.h"
+#include "backend/key_codes.h"
 #include "backend/window_message.h"
 #include "backend/window_service.h"
 #include "app/engine.h"
@@ -61,6 +63,9 @@ public:
     // while a caption asks for it; returns every caption in the order shown. firstScreen_ gets
     // the picture shown when the first click is asked for.
     std::vector<std::string> Play(bool* fullScreenAtStart = nullptr) {
+        // The name-entry dialog: OK on the default names (the first box to answer is its
+        // confirmation).
+        Os().Dialogs().QueueDialogInput(backend::DialogInput::PressKey(backend::key::Return));
         std::vector<std::string> captions;
         int clickStep = 0;
         std::vector<std::uint8_t> shown;
@@ -78,7 +83,7 @@ public:
             if (captions.empty() || captions.back() != caption) {
                 captions.push_back(caption);
                 clickStep = 0;
-                if (caption == "kvrebody demo - click to go on") firstScreen_ = shown;
+                if (caption.ends_with(", click to go on")) firstScreen_ = shown;
             }
             if (caption.ends_with("click to go on") && clickStep++ % 200 < 2) {
                 os.Events().QueueMouseButton(0, clickStep % 200 == 1);
@@ -128,15 +133,19 @@ public:
 
 TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     WriteDemo();
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the names
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);  // the story read by clicks
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     std::vector<std::string> captions = Play();
+    std::string family, given;
+    ASSERT_TRUE(backend::FromUtf8(backend::CodePage::ShiftJis, "宮野", family));
+    ASSERT_TRUE(backend::FromUtf8(backend::CodePage::ShiftJis, "彩", given));
     const std::vector<std::string> expected = {
         "ZE-RoreroRerodi ver1.0",
-        "kvrebody demo",
+        "kvrebody demo - welcome, " + family + " " + given,
         "kvrebody demo - a called script",
-        "kvrebody demo - click to go on",
+        "kvrebody demo - " + given + ", click to go on",
         "kvrebody demo - six screen effects",
         "kvrebody demo - sprites",
         "kvrebody demo - night falls",
@@ -150,9 +159,11 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
         "kvrebody demo - second screen",
     };
     EXPECT_EQ(captions, expected);
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"kvrebody demo|Let the story read itself (auto mode)?",
-                                                    "kvrebody demo|Play in full screen?",
-                                                    "kvrebody demo|Open the credits page?"}));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{
+                              "Caution|Second name : " + family + " First name : " + given + "\nAre you sure?",
+                              "kvrebody demo|Let the story read itself (auto mode)?",
+                              "kvrebody demo|Play in full screen?", "kvrebody demo|Open the credits page?"}));
+    EXPECT_EQ(Os().Dialogs().UnexpectedDialogs(), 0);
     // The title scene, as the real program's window must show it too.
     EXPECT_TRUE(firstScreen_ == ExpectedFirstScreen());
     // The opening movie played to its end before the first caption of the demo.
@@ -170,6 +181,7 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     for (std::uint32_t id = 100; id <= 105; ++id) EXPECT_EQ(*common.CByte(id), 1) << id;
     EXPECT_EQ(*common.CByte(106), 0);
     Reinstall(DefaultOptions());
+    Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the names
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the story in auto mode
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
@@ -184,6 +196,7 @@ TEST_F(DemoGameTest, OpensItsCreditsPageWhenThePlayerAsks) {
     const std::string page = std::filesystem::canonical(folder_).string() + "/credits.html";
     for (bool open : {true, false}) {
         Reinstall(DefaultOptions());
+        Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the names
         Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the story in auto mode
         Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
         Os().Dialogs().QueueMessageBoxAnswer(open ? backend::MessageBoxAnswer::Yes : backend::MessageBoxAnswer::No);

@@ -4,7 +4,7 @@
 # the movie is over, the screen must equal the expected first screen: the title scene, layers
 # drawn through masks, shaded, see-through and brightened, which the demo game test finds in the
 # headless engine's frames too. Each run is ended with SIGTERM, which must end the game cleanly
-# (exit code 0).
+# (exit code 0). In the real window the player names the protagonist after the movie.
 set -euo pipefail
 game=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -73,7 +73,8 @@ echo "-- Xvfb"
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+# A check that fails leaves no program behind on the display it takes away.
+trap 'kill -KILL ${pid:-} 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 DISPLAY=$display SDL_AUDIODRIVER=dummy "$game/kvrebody" 2>"$work/x11.err" &
 pid=$!
@@ -105,8 +106,39 @@ if [ "$bars" != "111 110 011 010 101 100 001 " ]; then
   echo "the opening movie does not show in the window" >&2
   exit 1
 fi
-# After the movie the game's own screen is back.
+# After the movie the game asks for the protagonist's name: the name-entry dialog shows in the
+# middle of the window (its caption bar dark blue). The player clicks its caption, tabs to the
+# fields, types a family and a given name, presses Enter for OK and Enter again for Yes in the
+# confirmation, and the game goes on.
+caption_bar() {
+  xwd -root -display "$display" -silent > "$work/dialog.xwd" 2>/dev/null || return 1
+  convert "$work/dialog.xwd" -crop 1x1+$((112 + 400))+$((97 + 226)) +repage -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:
+}
+shown=""
+for _ in $(seq 50); do
+  sleep 0.2
+  shown=$(caption_bar || true)
+  [ "$shown" = "10,36,106" ] && break
+done
+if [ "$shown" != "10,36,106" ]; then
+  convert "$work/dialog.xwd" "${KV_SCREENSHOT_OUT:-/tmp}/kvrebody-name-entry.png" || true
+  echo "the name-entry dialog does not show in the window" >&2
+  exit 1
+fi
+DISPLAY=$display xdotool mousemove --sync $((112 + 400)) $((97 + 226)) click 1
+sleep 0.3
+DISPLAY=$display xdotool key --delay 100 Tab Tab
+DISPLAY=$display xdotool type --delay 100 Kiri
+DISPLAY=$display xdotool key --delay 100 Tab
+DISPLAY=$display xdotool type --delay 100 Sae
+DISPLAY=$display xdotool key --delay 300 Return Return
+# The game goes on to its first screen, where it calls the player by the given name in its
+# caption.
 sleep 4
+window=$(DISPLAY=$display xdotool search --pid "$pid" 2>/dev/null | head -1 || true)
+caption=$(DISPLAY=$display xdotool getwindowname "$window" 2>/dev/null || true)
+echo "caption: $caption"
+if [ "$caption" != "kvrebody demo - Sae, click to go on" ]; then echo "the typed name is not in the caption" >&2; exit 1; fi
 kill -0 "$pid" || { cat "$work/x11.err" >&2; echo "the program ended by itself" >&2; exit 1; }
 xwd -root -display "$display" -silent > "$work/screen.xwd"
 convert "$work/screen.xwd" -crop 800x600+112+97 +repage "$work/screen.png"
