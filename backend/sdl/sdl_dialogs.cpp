@@ -72,6 +72,8 @@ std::int32_t SdlDialogs::RunModalDialog(WindowId owner, const DialogTemplate& di
 
 bool SdlDialogs::RunSession(BoxScreen& screen, WindowId host, DialogSession& session) {
     if (!screen.Valid()) return false;
+    // A movie's picture lies above everything presented: the box must not open beneath it.
+    windows_.HideOverlay(host);
     bool textInput = SDL_IsTextInputActive() == SDL_TRUE;
     const bool textInputBefore = textInput;
     FollowTextInput(session, textInput);
