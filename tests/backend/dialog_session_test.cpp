@@ -55,7 +55,9 @@ TEST(DialogSessionTest, MessageBoxesAnswerTheKeyboardAndTheMouse) {
                 box.Key(step.key, step.shift);
         }
         EXPECT_EQ(box.Ended(), c.result >= 0);
-        if (c.result >= 0) EXPECT_EQ(box.Result(), c.result);
+        if (c.result >= 0) {
+            EXPECT_EQ(box.Result(), c.result);
+        }
         // Centred in the window.
         EXPECT_EQ(box.Frame().x * 2 + box.Frame().width, 800);
     }
