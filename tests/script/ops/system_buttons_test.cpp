@@ -1,6 +1,7 @@
 // System buttons over a wait that keeps them live (a stand-in for the message click wait): the
 // hover and press with their pictures and sounds, the keys, Space and the wheel, the scripts they
-// interrupt with and the wait's return, and what a bad button, a missing script or picture does.
+// interrupt with and the wait's return, and what a bad button, a missing script or picture does;
+// and a press during a real message's click wait.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 #include "platform/key_codes.h"
 #include "script/ops/op_state.h"
 #include "script/ops/player_hooks.h"
+#include "script/screens/message_window.h"
+#include "script/screens/message_windows.h"
 #include "script/screens/system_buttons.h"
 #include "script/vm/vm_state.h"
 #include "tests/script/ops/overlay_input_fixture.h"
@@ -206,6 +209,70 @@ TEST_F(SystemButtonsTest, BadButtonsAreReportedAndButtonsWithoutAPictureDrawNoth
     MoveMouse(105, 105);  // hovering redraws nothing but the scene
     EXPECT_TRUE(ShowsPart(LastPresented(), background_, 0, 0, 800, 600, 0, 0));
     EXPECT_TRUE(WindowAlive());
+}
+
+TEST_F(SystemButtonsTest, APressDuringAMessagesClickWaitRunsTheScriptAndTheMessageWaitsOnIntact) {
+    constexpr std::uint32_t kMessageFlow = 44;
+    constexpr std::uint32_t kClickPhase = 2;
+    WriteVariables("NECEMEM.SNI", "aint 4\nastr 2\ncint 4\ncbyte 8\n");
+    WriteScript("INIT", SceneSetup() + R"(
+        calld CreateSystemButtons 1
+        calld SetSystemButtonImage 1
+        calld DefineSystemButton 0, 100, 100, 0, 0, 20, 10, "SYSA", 0
+        calld SetSystemButtonEnable 0, 1
+        calld SetSystemButtonVisible 0, 1
+        calld OpAllocTextWindows 2
+        calld SetMessageWindowRects 1, 40, 390, 720, 160, 50, 400, 700, 140
+        calld ResetTextWindow 1
+        calld SetMessageCharDelay 1, 10
+    )" + Commit() + R"(
+        call MessageFlow 1, "ab\wcd", 0, 1
+        discard
+    l:  line 9
+        jmp l
+    )");
+    WriteScript("SYSA", "ref aint[2]\npush 5\nassign\ndiscard\nline 20\nret\n");
+    Start();
+    const auto showing = [] { return kv::CurrentOp().operation == kMessageFlow; };
+    const auto waiting = [&] { return showing() && kv::CurrentOp().phase == kClickPhase && Trace().script == "INIT"; };
+    for (int i = 0; i < 200 && !waiting(); ++i) {
+        Os().Clock().AdvanceClock(10);
+        Frame();
+    }
+    ASSERT_TRUE(waiting()) << ::testing::PrintToString(BoxTexts());
+    kv::MessageWindow& window = *kv::MessageWindowAt(1);
+    const std::string page = window.pageText;
+    ASSERT_EQ(page, std::string("ab\x02"));
+    Frames(3);
+    const FrameTrace before = Trace();
+    const Picture text = Screen();
+
+    MoveMouse(105, 105);
+    TapButton(0);
+    EXPECT_EQ(Trace().script, "SYSA");
+    bool back = false;
+    for (int i = 0; i < 10 && !back; ++i) back = Frame() == before;
+    ASSERT_TRUE(back) << Trace();
+    EXPECT_EQ(*kv::g_vm->AInt(2), 5);
+    EXPECT_EQ(kv::CurrentOp().phase, kClickPhase);
+    EXPECT_EQ(window.pageText, page);
+    EXPECT_EQ(*kv::g_vm->CByte(1), 0);  // not yet read
+    EXPECT_TRUE(ShowsPart(Screen(), text, 40, 390, 720, 160, 40, 390));
+    Frames(3);
+    EXPECT_TRUE(waiting());  // the press is not taken as the message's click as well
+
+    MoveMouse(50, 50);
+    TapButton(0);
+    for (int i = 0; i < 200 && showing(); ++i) {
+        Os().Clock().AdvanceClock(10);
+        Frame();
+    }
+    Frame();
+    EXPECT_FALSE(showing());
+    EXPECT_EQ(window.pageText, std::string("ab\x02" "cd"));  // a click-wait code does not turn the page
+    EXPECT_EQ(*kv::g_vm->CByte(1), 1);
+    EXPECT_NE(Caption().find("INIT.SNX=Line : 9"), std::string::npos) << Caption();
+    EXPECT_TRUE(BoxTexts().empty()) << ::testing::PrintToString(BoxTexts());
 }
 
 }  // namespace
