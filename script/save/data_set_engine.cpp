@@ -1,5 +1,6 @@
 #include "script/save/data_set_engine.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/globals/globals.h"
@@ -8,6 +9,7 @@
 #include "base/app_env.h"
 #include "script/save/data_set_codec.h"
 #include "script/save/data_set_parts.h"
+#include "script/screens/message_window_ops.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
@@ -18,6 +20,12 @@ std::string DateText(const backend::LocalTime& now) {
     std::snprintf(text, sizeof text, "%02d/%02d %02d:%02d", now.month % 100, now.day % 100, now.hour % 100,
                   now.minute % 100);
     return text;
+}
+// The read position and length index the window's text buffer while its page flows on.
+bool WindowFitsEngine(const WindowRecord& window) {
+    const auto bufferLength = static_cast<std::int64_t>(window.textBuffer.size());
+    return window.textLength >= 0 && window.textLength <= bufferLength && window.readIndex >= -1 &&
+           window.readIndex <= window.textLength;
 }
 }  // namespace
 
@@ -50,7 +58,9 @@ bool FitsRunningGame(const DataSetSnapshot& snapshot) {
                                   g_vm->VariableCount(VarBank::CByte)};
     return snapshot.set.vm.fixedCounts == running &&
            static_cast<std::int64_t>(snapshot.arrays.channels.size()) == g_gameState.soundChannelCount &&
-           snapshot.set.streamPackCount == g_gameState.streamPackCount;
+           snapshot.set.streamPackCount == g_gameState.streamPackCount &&
+           snapshot.arrays.windows.size() <= static_cast<std::size_t>(kMaxMessageWindows) &&
+           std::all_of(snapshot.arrays.windows.begin(), snapshot.arrays.windows.end(), WindowFitsEngine);
 }
 
 void SetDataSet(const DataSetSnapshot& snapshot) {

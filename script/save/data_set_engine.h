@@ -12,7 +12,8 @@ namespace kv {
 void GetDataSet(DataSetSnapshot& snapshot);
 
 // Whether the snapshot can replace the running game: the banks and objects it does not carry
-// (bank B and C sizes, sound channels, stream packs) must be the running game's.
+// (bank B and C sizes, sound channels, stream packs) must be the running game's, and the
+// windows no more than a script may make, each with its read position inside its text.
 bool FitsRunningGame(const DataSetSnapshot& snapshot);
 
 // Puts the snapshot back into the engine objects (pictures, scripts and sounds are loaded again

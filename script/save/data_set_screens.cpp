@@ -3,15 +3,124 @@
 // screen is built; the screen fills its own pair here when it lands, from the record layouts in
 // script/save/data_set.h.
 
+#include <array>
+#include <cstring>
+#include <string_view>
+
 #include "app/globals/globals.h"
+#include "script/save/data_set_codec.h"
 #include "script/save/data_set_parts.h"
 #include "script/save/save_captures.h"
+#include "script/screens/click_wait_icons.h"
+#include "script/screens/message_window.h"
+#include "script/screens/message_windows.h"
 
 namespace kv {
 
 // ---- message windows ----
-void CaptureMessageWindows(DataSetArrays&) {}
-void RestoreMessageWindows(const DataSetArrays&) {}
+namespace {
+
+RectRecord ToRecord(const PixelRect& rect) { return {rect.x, rect.y, rect.width, rect.height}; }
+PixelRect FromRecord(const RectRecord& rect) { return {rect.x, rect.y, rect.width, rect.height}; }
+std::array<std::uint8_t, 3> ToRecord(const TextRgb& colour) { return {colour.red, colour.green, colour.blue}; }
+TextRgb FromRecord(const std::array<std::uint8_t, 3>& colour) { return {colour[0], colour[1], colour[2]}; }
+
+WindowRecord ToRecord(const MessageWindow& window) {
+    const LogicalFont& font = window.font.logicalFont;
+    WindowRecord record;
+    record.charIntervalMs = window.charTimer.Interval();
+    record.window = ToRecord(window.windowRect);
+    record.text = ToRecord(window.textRect);
+    record.cursorX = window.cursorX;
+    record.cursorY = window.cursorY;
+    record.readIndex = window.readIndex;
+    record.textLength = window.textLength;
+    record.lineSpacing = window.lineSpacing;
+    record.charSpacing = window.charSpacing;
+    record.pageText = FitField(window.pageText, kPageTextField);
+    record.textBuffer = FitField(std::string_view(window.text, strnlen(window.text, sizeof window.text)), kPageTextField);
+    record.voiceName = FitField(window.voiceName, kNameField);
+    record.voiceChannel = window.voiceChannel;
+    record.shadowX = window.shadowOffsetX;
+    record.shadowY = window.shadowOffsetY;
+    record.halfWidth = window.halfWidth;
+    record.shadow = window.shadow;
+    record.bracketIndent = window.bracketIndent;
+    record.bracketDepth = window.bracketDepth;
+    record.hanging = window.hanging;
+    record.history = window.history;
+    record.instant = window.instant;
+    record.textColour = ToRecord(window.textColour);
+    record.shadowColour = ToRecord(window.shadowColour);
+    record.rendererKind = window.rendererKind;
+    record.fontHeight = font.height;
+    record.fontWeight = font.weight;
+    record.faceName = FitField(font.faceName, kNameField);
+    record.greyGlyphs = window.font.glyphFormat == kGlyphFormatGrey;
+    record.placement = window.font.placeByBlackBoxBottom;
+    record.italic = font.italic == 1;
+    record.underline = font.underline == 1;
+    record.strikeOut = font.strikeOut == 1;
+    return record;
+}
+
+// In the order the window's own operations would set the fields: the text before its read
+// position, the renderer kind before the renderer starts, the font before the surfaces.
+void FromRecord(MessageWindow& window, const WindowRecord& record) {
+    window.windowRect = FromRecord(record.window);
+    window.textRect = FromRecord(record.text);
+    window.cursorX = record.cursorX;
+    window.cursorY = record.cursorY;
+    window.lineSpacing = record.lineSpacing;
+    window.charSpacing = record.charSpacing;
+    window.pageText = record.pageText;
+    if (record.textBuffer.empty() || !window.PutText(record.textBuffer)) window.text[0] = '\0';
+    window.readIndex = record.readIndex;
+    window.textLength = record.textLength;
+    window.voiceName = record.voiceName;
+    window.voiceChannel = record.voiceChannel;
+    window.shadowOffsetX = record.shadowX;
+    window.shadowOffsetY = record.shadowY;
+    window.halfWidth = record.halfWidth != 0;
+    window.shadow = record.shadow != 0;
+    window.bracketIndent = record.bracketIndent != 0;
+    window.bracketDepth = record.bracketDepth;
+    window.hanging = record.hanging != 0;
+    window.history = record.history != 0;
+    window.instant = record.instant != 0;
+    window.textColour = FromRecord(record.textColour);
+    window.shadowColour = FromRecord(record.shadowColour);
+    window.rendererKind = record.rendererKind;
+    window.Begin();
+    LogicalFont& font = window.font.logicalFont;
+    font.height = record.fontHeight;
+    font.weight = record.fontWeight;
+    font.SetFaceName(record.faceName);
+    window.font.glyphFormat = record.greyGlyphs == 1 ? kGlyphFormatGrey : kGlyphFormatMono;
+    window.font.placeByBlackBoxBottom = record.placement != 0;
+    font.italic = record.italic == 1 ? 1 : 0;
+    font.underline = record.underline == 1 ? 1 : 0;
+    font.strikeOut = record.strikeOut == 1 ? 1 : 0;
+    window.BuildSurfaces();
+    // The text speed the script set: without it the rest of the page would run at the default.
+    window.charTimer.Start(record.charIntervalMs);
+    window.lineHasText = window.cursorX > window.textRect.x;
+}
+
+}  // namespace
+
+void CaptureMessageWindows(DataSetArrays& arrays) {
+    for (std::int32_t i = 0; i < g_gameState.messageWindowCount; ++i) {
+        if (const MessageWindow* window = MessageWindowAt(i)) arrays.windows.push_back(ToRecord(*window));
+    }
+}
+
+void RestoreMessageWindows(const DataSetArrays& arrays) {
+    AllocMessageWindows(static_cast<std::int32_t>(arrays.windows.size()));
+    for (std::int32_t i = 0; i < g_gameState.messageWindowCount; ++i) {
+        FromRecord(*MessageWindowAt(i), arrays.windows[static_cast<std::size_t>(i)]);
+    }
+}
 
 // ---- message history ----
 void CaptureHistory(DataSet&, DataSetArrays&) {}
@@ -37,7 +146,34 @@ void CaptureChoices(DataSet&, DataSetArrays&) {}
 void RestoreChoices(const DataSet&, const DataSetArrays&) {}
 
 // ---- click-wait icons ----
-void CaptureClickWaitIcons(DataSet&) {}
-void RestoreClickWaitIcons(const DataSet&) {}
+void CaptureClickWaitIcons(DataSet& set) {
+    for (std::int32_t i = 0; i < kClickWaitIcons; ++i) {
+        const ClickWaitIcon* icon = ClickWaitIconAt(i);
+        if (icon == nullptr) continue;
+        set.icons[static_cast<std::size_t>(i)] = {icon->layer,  icon->x,      icon->y,
+                                                  icon->sourceX, icon->sourceY, icon->width,
+                                                  icon->height, icon->frameCount, icon->timer.Interval(),
+                                                  static_cast<std::uint8_t>(icon->enabled ? 1 : 0)};
+    }
+}
+
+void RestoreClickWaitIcons(const DataSet& set) {
+    for (std::int32_t i = 0; i < kClickWaitIcons; ++i) {
+        ClickWaitIcon* icon = ClickWaitIconAt(i);
+        if (icon == nullptr) continue;
+        const ClickWaitIconRecord& record = set.icons[static_cast<std::size_t>(i)];
+        icon->layer = record.layer;
+        icon->x = record.x;
+        icon->y = record.y;
+        icon->sourceX = record.sourceX;
+        icon->sourceY = record.sourceY;
+        icon->width = record.width;
+        icon->height = record.height;
+        icon->frameCount = record.frameCount;
+        KeepFrameInStrip(*icon);
+        icon->timer.Start(record.intervalMs);
+        icon->enabled = record.enabled != 0;
+    }
+}
 
 }  // namespace kv

@@ -52,6 +52,10 @@ ClickWaitIcon* ClickWaitIconAt(std::int32_t index) {
     return &g_icons[index];
 }
 
+void KeepFrameInStrip(ClickWaitIcon& icon) {
+    icon.currentFrame = std::clamp(icon.currentFrame, 0, std::max(icon.frameCount - 1, 0));
+}
+
 void NextClickWaitIconFrame(ClickWaitIcon& icon) {
     ++icon.currentFrame;
     if (icon.currentFrame >= icon.frameCount) icon.currentFrame = 0;
@@ -111,7 +115,7 @@ std::uint32_t DefineClickWaitIcon() {
     icon->height = height;
     icon->frameCount = frameCount;
     // A shorter strip than before: the next frame drawn is one the strip has.
-    icon->currentFrame = std::clamp(icon->currentFrame, 0, std::max(frameCount - 1, 0));
+    KeepFrameInStrip(*icon);
     icon->timer.Start(static_cast<std::uint32_t>(interval));
     return CompleteOperation();
 }

@@ -37,6 +37,8 @@ void ResetClickWaitIcons();
 // Null outside 0 .. 2 and before the icons are made.
 ClickWaitIcon* ClickWaitIconAt(std::int32_t index);
 
+// The current frame moved back onto the strip when its frame count has shrunk.
+void KeepFrameInStrip(ClickWaitIcon& icon);
 // The next frame, back to 0 after the last; a count of 0 or 1 stays on frame 0.
 void NextClickWaitIconFrame(ClickWaitIcon& icon);
 // The animation step of a waiting operation, once a frame: when the icon is enabled and its

@@ -17,6 +17,9 @@
 #include "script/save/data_set_engine.h"
 #include "script/save/save_captures.h"
 #include "script/save/save_file.h"
+#include "script/screens/click_wait_icons.h"
+#include "script/screens/message_window.h"
+#include "script/screens/message_windows.h"
 #include "script/vm/vm_state.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_manager.h"
@@ -28,6 +31,34 @@ namespace {
 
 using opstest::Picture;
 using Bytes = std::vector<std::uint8_t>;
+
+// GAME for the message wait: window 1 with its text speed and colour, icon 0 from a strip of four
+// frames in layer 1 masked by mask layer 0, then the message (replacing TEXT) and its end.
+const std::string kMessageGame = R"(
+    calld SetRightClickEnable 1
+    calld OpAllocTextWindows 2
+    calld SetMessageWindowRects 1, 40, 390, 720, 160, 50, 400, 700, 140
+    calld ResetTextWindow 1
+    calld SetMessageCharDelay 1, 10
+    calld SetMessageTextColor 1, 250, 200, 100
+    calld SetMessageFontStyle 1, 1, 0, 1
+    calld AllocLayers 2
+    calld LoadLayer 0, "bg"
+    calld SetLayerRect 0, 0, 0, -1, -1
+    calld SetLayerVisible 0, 1
+    calld LoadLayer 1, "icons"
+    calld SetLayerRect 1, 0, 0, -1, -1
+    calld AllocMaskLayers 1
+    calld LoadMaskLayer 0, "iconmask"
+    calld SetLayerMask 1, 0
+    calld StartupGraphicEffect -1, 1
+    calld DefineClickWaitIcon 0, 1, 600, 500, 0, 0, 8, 8, 4, 100
+    calld SetClickWaitIconEnable 0, 1
+    calld MessageFlow 1, "TEXT", 0, 1
+    calld OpSetCaption "after the message"
+l:  line 1
+    jmp l
+)";
 
 // The game's own set-up, the same in every run, so that a save of one run fits the next.
 const std::string kSetUp =
@@ -175,6 +206,106 @@ TEST_F(SaveOpsTest, ASaveInTheRightClickScriptLoadsIntoAFreshRunAsItWas) {
     EXPECT_TRUE(RunUntilCaptionStarts("after the wait", 6));
 }
 
+TEST_F(SaveOpsTest, ASaveAtAMessageWaitBringsBackThePageTheIconsAndTheWait) {
+    constexpr std::uint32_t kMessage = 44, kWaitClick = 2;
+    struct Case {
+        const char* what;
+        std::string text;      // as the script writes it
+        std::string page;      // the page at the wait
+        bool lineHasText;      // the cursor stands right of the text origin
+        std::string pageAfter;  // once the click let the message end
+    };
+    const std::vector<Case> cases = {
+        {"text on the line", R"(ab\wcd)", "ab\x02", true, "ab\x02" "cd"},
+        {"a new line before the wait", R"(ab\n\wcd)", "ab\x01\x02", false, "ab\x01\x02" "cd"},
+        {"a new page before the wait", R"(ab\p\wcd)", "\x02", false, "\x02" "cd"},
+    };
+    auto atWait = [] { return kv::CurrentOp().operation == kMessage && kv::CurrentOp().phase == kWaitClick; };
+    auto runUntil = [&](auto done) {
+        for (int i = 0; i < 200 && !done(); ++i) {
+            Os().Clock().AdvanceClock(10);
+            Frame();
+        }
+        return done();
+    };
+    // The presented screen without the icon, whose frame depends on the moment, and without the
+    // window, whose page a redraw blends whole where the flow blended glyph by glyph (the page's
+    // own pixels are its mask's).
+    auto screenAroundWindow = [&] {
+        Picture picture = LastPresented();
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) {
+                const bool icon = x >= 600 && x < 608 && y >= 500 && y < 508;
+                const bool window = x >= 40 && x < 760 && y >= 390 && y < 550;
+                if (icon || window) std::fill_n(picture.At(x, y), 3, 0);
+            }
+        }
+        return picture;
+    };
+    auto pageMask = [](const kv::MessageWindow& window) {
+        const kv::Surface& mask = *window.maskSurface;
+        return std::vector<std::uint8_t>(mask.Bits(), mask.Bits() + mask.ImageSize());
+    };
+    for (const Case& c : cases) {
+        Restart();
+        WriteGameFiles();
+        WriteVariables("NECEMEM.SNI", "aint 4\nastr 2\ncint 4\ncbyte 4\n");
+        WritePattern("ICONS", 32, 8, 4);
+        WritePattern("ICONMASK", 32, 8, 5);
+        std::string game = kMessageGame;
+        game.replace(game.find("TEXT"), 4, c.text);
+        WriteScript("GAME", game);
+        WriteScript("RCLICK", "calld Save 1\nret\n");
+        WriteScript("INIT", kSetUp + "calld LoadSNX \"GAME\"\n");
+        Start();
+        ASSERT_TRUE(runUntil(atWait)) << c.what;
+        for (int i = 0; i < 3; ++i) {  // the icon animates
+            Os().Clock().AdvanceClock(101);
+            Frame();
+        }
+        const kv::MessageWindow& window = *kv::MessageWindowAt(1);
+        ASSERT_EQ(window.pageText, c.page) << c.what;
+        EXPECT_EQ(window.lineHasText, c.lineHasText) << c.what;
+        const Picture before = screenAroundWindow();
+        const std::vector<std::uint8_t> maskBefore = pageMask(window);
+        TapButton(1);  // RCLICK saves and returns to the wait
+        ASSERT_TRUE(runUntil([&] { return atWait() && kv::g_gameState.opSaveTop < 0; })) << c.what;
+        const Bytes file = ReadNative("sav/SAVE01.KVR");
+        kv::DataSetSnapshot saved;
+        ASSERT_EQ(kv::ReadSaveFile(file, kv::MakeVersionField(""), saved), kv::SaveFileCheck::Sound) << c.what;
+        ASSERT_EQ(saved.arrays.windows.size(), 2u) << c.what;
+        EXPECT_EQ(saved.arrays.windows[1].pageText, c.page) << c.what;
+        EXPECT_EQ(saved.set.icons[0].enabled, 1) << c.what;
+
+        FreshRunLoading({{"sav/SAVE01.KVR", file},
+                         {"NECEMEM.SNI", ReadNative("NECEMEM.SNI")},
+                         {"ICONS.PNG", ReadNative("ICONS.PNG")},
+                         {"ICONMASK.PNG", ReadNative("ICONMASK.PNG")}},
+                        1, game);
+        ASSERT_TRUE(runUntil(atWait)) << c.what;
+        EXPECT_TRUE(BoxTexts().empty()) << c.what << ::testing::PrintToString(BoxTexts());
+        const kv::MessageWindow& loaded = *kv::MessageWindowAt(1);
+        EXPECT_EQ(loaded.pageText, c.page) << c.what;
+        EXPECT_EQ(loaded.lineHasText, c.lineHasText) << c.what;
+        EXPECT_EQ(loaded.charTimer.Interval(), 10u) << c.what;
+        const kv::DataSetSnapshot now = EngineNow();
+        EXPECT_EQ(now.arrays.windows, saved.arrays.windows) << c.what;
+        EXPECT_EQ(now.set.icons, saved.set.icons) << c.what;
+        EXPECT_EQ(screenAroundWindow(), before) << c.what;
+        EXPECT_EQ(pageMask(loaded), maskBefore) << c.what;
+        const kv::ClickWaitIcon& icon = *kv::ClickWaitIconAt(kv::kMessageWaitIcon);
+        const std::int32_t frame = icon.currentFrame;
+        Os().Clock().AdvanceClock(101);
+        Frame();
+        EXPECT_EQ(icon.currentFrame, (frame + 1) % 4) << c.what;
+
+        // And the wait resumes: a click lets the message end.
+        TapButton(0);
+        ASSERT_TRUE(runUntil([&] { return Caption().rfind("after the message", 0) == 0; })) << c.what;
+        EXPECT_EQ(kv::MessageWindowAt(1)->pageText, c.pageAfter) << c.what;
+    }
+}
+
 TEST_F(SaveOpsTest, TheTitleReturnPutsTheCapturedSceneBack) {
     WriteScript("INIT", kSetUp + R"(
         calld AllocLayers 1
@@ -253,6 +384,17 @@ TEST_F(SaveOpsTest, FilesThatMustNotLoadLeaveTheGameUntouched) {
         s.arrays.channels.push_back({});
         otherChannels = kv::ComposeSaveFile({}, s);
     }
+    // Window records the engine must not take: a read position or a length past the text.
+    auto withWindow = [&](std::int32_t readIndex, std::int32_t textLength) {
+        kv::DataSetSnapshot s;
+        EXPECT_EQ(kv::ReadSaveFile(good, kv::MakeVersionField(""), s), kv::SaveFileCheck::Sound);
+        kv::WindowRecord window;
+        window.textBuffer = "ab";
+        window.readIndex = readIndex;
+        window.textLength = textLength;
+        s.arrays.windows.push_back(window);
+        return kv::ComposeSaveFile({}, s);
+    };
     Bytes otherVersion;
     {
         kv::DataSetSnapshot s;
@@ -272,6 +414,9 @@ TEST_F(SaveOpsTest, FilesThatMustNotLoadLeaveTheGameUntouched) {
         {"cut short", {{"sav/SAVE01.KVR", cut}}, failed, false},
         {"a stack top past the stack", {{"sav/SAVE01.KVR", badCount}}, failed, false},
         {"another channel count", {{"sav/SAVE01.KVR", otherChannels}}, failed, false},
+        {"a window's text length past its text", {{"sav/SAVE01.KVR", withWindow(0, 900)}}, failed, false},
+        {"a window's read position past its text", {{"sav/SAVE01.KVR", withWindow(3, 2)}}, failed, false},
+        {"a window's read position before its text", {{"sav/SAVE01.KVR", withWindow(-2, 2)}}, failed, false},
         {"another version", {{"sav/SAVE01.KVR", otherVersion}},
          "error|This game loaded an illiegal version savedata. This game is terminated.", true},
     };
