@@ -6,6 +6,15 @@
 
 namespace kv {
 
+void PopHitAndStripRects(ClickableAreaRects& rects) {
+    rects.hit.height = rects.strip.height = PopIntOperand();
+    rects.hit.width = rects.strip.width = PopIntOperand();
+    rects.strip.y = PopIntOperand();
+    rects.strip.x = PopIntOperand();
+    rects.hit.y = PopIntOperand();
+    rects.hit.x = PopIntOperand();
+}
+
 std::uint32_t SetClickableAreaRects() {
     const bool enabled = PopIntOperand() != 0;
     ClickableAreaRects rects;
@@ -15,12 +24,7 @@ std::uint32_t SetClickableAreaRects() {
     rects.chip.x = PopIntOperand();
     rects.chipArea.y = PopIntOperand();
     rects.chipArea.x = PopIntOperand();
-    rects.hit.height = rects.strip.height = PopIntOperand();
-    rects.hit.width = rects.strip.width = PopIntOperand();
-    rects.strip.y = PopIntOperand();
-    rects.strip.x = PopIntOperand();
-    rects.hit.y = PopIntOperand();
-    rects.hit.x = PopIntOperand();
+    PopHitAndStripRects(rects);
     const std::int32_t area = PopIntOperand();
     const ScreenOverlays& overlays = Overlays();
     if (overlays.setClickableAreaRects == nullptr || !overlays.setClickableAreaRects(area, rects, enabled)) {

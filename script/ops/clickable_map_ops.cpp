@@ -7,6 +7,7 @@
 #include "base/message_box.h"
 #include "graphics/surface.h"
 #include "platform/game_window.h"
+#include "script/ops/clickable_area_ops.h"
 #include "script/ops/op_state.h"
 #include "script/ops/screen_overlays.h"
 #include "script/ops/script_values.h"
@@ -194,12 +195,7 @@ std::uint32_t ReleaseChipClickableMap() { return ClearClickableMap(); }
 std::uint32_t SetClickableArea() {
     const bool enabled = PopIntOperand() != 0;
     ClickableAreaRects rects;
-    rects.hit.height = rects.strip.height = PopIntOperand();
-    rects.hit.width = rects.strip.width = PopIntOperand();
-    rects.strip.y = PopIntOperand();
-    rects.strip.x = PopIntOperand();
-    rects.hit.y = PopIntOperand();
-    rects.hit.x = PopIntOperand();
+    PopHitAndStripRects(rects);
     const std::int32_t index = PopIntOperand();
     ClickableArea* area = CurrentMap().Area(index);
     if (area == nullptr) return FailIllegalArguments("SetClickableArea");
