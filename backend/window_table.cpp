@@ -202,14 +202,16 @@ bool WindowTable::HasInputFocus(WindowId window) {
 bool WindowTable::ReadKeyboard(WindowId window, std::uint8_t keys[256]) {
     if (!HasInputFocus(window)) return false;
     std::lock_guard<std::mutex> lock(inputMutex_);
-    std::copy(std::begin(keys_), std::end(keys_), keys);
+    for (int i = 0; i < 256; ++i) keys[i] = keys_[i] | keysPressedSinceRead_[i];
+    std::fill(std::begin(keysPressedSinceRead_), std::end(keysPressedSinceRead_), 0);
     return true;
 }
 
 bool WindowTable::ReadMouse(WindowId window, MouseSnapshot& mouse) {
     if (!HasInputFocus(window)) return false;
     std::lock_guard<std::mutex> lock(inputMutex_);
-    std::copy(std::begin(buttons_), std::end(buttons_), mouse.buttons);
+    for (int i = 0; i < 4; ++i) mouse.buttons[i] = buttons_[i] | buttonsPressedSinceRead_[i];
+    std::fill(std::begin(buttonsPressedSinceRead_), std::end(buttonsPressedSinceRead_), 0);
     mouse.wheel = wheel_;
     wheel_ = 0;
     return true;
@@ -218,12 +220,14 @@ bool WindowTable::ReadMouse(WindowId window, MouseSnapshot& mouse) {
 void WindowTable::SetKeyState(std::uint8_t code, bool down) {
     std::lock_guard<std::mutex> lock(inputMutex_);
     keys_[code] = down ? 0x80 : 0;
+    if (down) keysPressedSinceRead_[code] = 0x80;
 }
 
 void WindowTable::SetButtonState(int button, bool down) {
     if (button < 0 || button >= 4) return;
     std::lock_guard<std::mutex> lock(inputMutex_);
     buttons_[button] = down ? 1 : 0;
+    if (down) buttonsPressedSinceRead_[button] = 1;
 }
 
 void WindowTable::AddWheel(std::int32_t amount) {
@@ -234,6 +238,8 @@ void WindowTable::AddWheel(std::int32_t amount) {
 void WindowTable::ReleaseAllInputLocked() {
     std::fill(std::begin(keys_), std::end(keys_), 0);
     std::fill(std::begin(buttons_), std::end(buttons_), 0);
+    std::fill(std::begin(keysPressedSinceRead_), std::end(keysPressedSinceRead_), 0);
+    std::fill(std::begin(buttonsPressedSinceRead_), std::end(buttonsPressedSinceRead_), 0);
     wheel_ = 0;
 }
 

@@ -112,6 +112,10 @@ private:
     WindowId focus_ = 0;
     std::uint8_t keys_[256] = {};
     std::uint8_t buttons_[4] = {};
+    // A key or button pressed and released between two reads still reads as down once: the
+    // engine polls once a frame and sees a click by its release, so a quick tap must not vanish.
+    std::uint8_t keysPressedSinceRead_[256] = {};
+    std::uint8_t buttonsPressedSinceRead_[4] = {};
     std::int32_t wheel_ = 0;
 };
 

@@ -116,6 +116,26 @@ TEST_F(WindowTableTest, OnlyTheWindowInFrontReadsInputAndLosingTheFrontReleasesI
     EXPECT_EQ(mouse.buttons[1], 0);
 }
 
+TEST_F(WindowTableTest, AKeyOrButtonTappedBetweenTwoReadsReadsAsDownOnce) {
+    hub_->Windows().ShowWindow(window_);
+    Pump();
+    hub_->Events().QueueKey(backend::key::Return, true);
+    hub_->Events().QueueKey(backend::key::Return, false);
+    hub_->Events().QueueMouseButton(0, true);
+    hub_->Events().QueueMouseButton(0, false);
+    Pump();
+    std::uint8_t keys[256];
+    backend::MouseSnapshot mouse;
+    for (int read = 0; read < 2; ++read) {
+        const std::uint8_t expectedKey = read == 0 ? 0x80 : 0;
+        const std::uint8_t expectedButton = read == 0 ? 1 : 0;
+        ASSERT_TRUE(hub_->Windows().ReadKeyboard(window_, keys));
+        ASSERT_TRUE(hub_->Windows().ReadMouse(window_, mouse));
+        EXPECT_EQ(keys[backend::key::Return], expectedKey) << "read " << read;
+        EXPECT_EQ(mouse.buttons[0], expectedButton) << "read " << read;
+    }
+}
+
 TEST_F(WindowTableTest, KindsTheBackendDoesNotKnowReachTheWindowProcedure) {
     const auto later = static_cast<backend::MessageKind>(1000);
     hub_->Events().PostMessage({window_, later, 0, 0, 0});
