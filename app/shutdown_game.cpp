@@ -11,6 +11,7 @@
 #include "platform/input.h"
 #include "platform/movie_player.h"
 #include "script/ops/sound_channels.h"
+#include "script/screens/choice_list.h"
 #include "script/screens/clickable_map.h"
 #include "script/screens/message_windows.h"
 #include "script/screens/system_buttons.h"
@@ -62,6 +63,9 @@ void ShutdownGame() {
     g_currentClickableMap = nullptr;
     GameScreenClickableMap().Reset();
     RightClickClickableMap().Reset();
+    // So does the choice list: no menu waits once the game is gone.
+    TheChoiceList().Free();
+    TheChoiceList().DropSuspended();
     DeleteGlobal(g_mainWindow);   // last of the objects: destroys the window
     if (backend::IsInstalled()) backend::Get().Files().ReleaseInstanceLock();
 }

@@ -1,5 +1,7 @@
 #include "base/text_utils.h"
 
+#include <algorithm>
+
 #include "base/build_variant.h"
 #include "backend/file_service.h"
 #include "backend/hub.h"
@@ -42,6 +44,19 @@ bool IsGbkLeadPair(const char* p) {
 
 bool IsDbcsLeadPair(const char* p) {
     return ActiveBuildVariant().codePage == backend::CodePage::Gbk ? IsGbkLeadPair(p) : IsShiftJisLeadPair(p);
+}
+
+std::string_view CutBetweenCharacters(std::string_view text, std::size_t maxBytes) {
+    text = text.substr(0, std::min(text.find('\0'), text.size()));
+    if (text.size() <= maxBytes) return text;
+    // Each pair test reads at most one byte past its start, which lies inside the text here.
+    std::size_t end = 0;
+    while (end < maxBytes) {
+        const std::size_t width = IsDbcsLeadPair(text.data() + end) ? 2 : 1;
+        if (end + width > maxBytes) break;
+        end += width;
+    }
+    return text.substr(0, end);
 }
 
 }  // namespace kv

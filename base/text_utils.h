@@ -1,6 +1,7 @@
 #pragma once
 // File queries on engine paths and the double-byte pair test shared by the text code.
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -18,5 +19,9 @@ bool IsShiftJisLeadPair(const char* p);
 bool IsGbkLeadPair(const char* p);
 // The build's code page. The String members use IsShiftJisLeadPair in every build.
 bool IsDbcsLeadPair(const char* p);
+
+// The longest start of the text (up to its first terminator) of at most maxBytes bytes that does
+// not split a double-byte character of the build's code page.
+std::string_view CutBetweenCharacters(std::string_view text, std::size_t maxBytes);
 
 }  // namespace kv

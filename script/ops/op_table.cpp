@@ -23,6 +23,7 @@
 #include "script/ops/system_ops.h"
 #include "script/ops/timer_ops.h"
 #include "script/save/save_ops.h"
+#include "script/screens/choice_menu.h"
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_flow.h"
 #include "script/screens/message_window_ops.h"
@@ -188,9 +189,9 @@ OpEntry g_operations[kOperationCount] = {
     {"ScreenUpdateFinish", ScreenUpdateFinish},  // 146
     {"ClickableMapSelectReady", ClickableMapSelectReady},  // 147
     {"ClickableMapSelectRun", ClickableMapSelectRun},  // 148
-    {"ChoiceMenuReady", OpNotAvailable},  // 149
-    {"ChoiceMenuSelect", OpNotAvailable},  // 150
-    {"ChoiceMenuFinish", OpNotAvailable},  // 151
+    {"ChoiceMenuReady", ChoiceMenuReady},  // 149
+    {"ChoiceMenuSelect", ChoiceMenuSelect},  // 150
+    {"ChoiceMenuFinish", ChoiceMenuFinish},  // 151
     {"BacklogViewReady", OpNotAvailable},  // 152
     {"BacklogViewRun", OpNotAvailable},  // 153
     {"BacklogViewFinish", OpNotAvailable},  // 154

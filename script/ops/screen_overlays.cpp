@@ -6,6 +6,7 @@
 #include "graphics/layer_set.h"
 #include "script/ops/clickable_map_ops.h"
 #include "script/ops/system_button_ops.h"
+#include "script/screens/choice_list.h"
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
@@ -38,7 +39,7 @@ ScreenOverlays g_overlays = {
     .drawSystemButtons = DrawSystemButtons,
     .drawClickableMap = DrawCurrentClickableMap,
     .drawSaveSlotScreen = nullptr,          // the save/load slot screen (SaveInfo::DrawAll)
-    .drawChoiceList = nullptr,              // ChoiceList::DrawAll
+    .drawChoiceList = DrawChoiceList,
     .messageWindowShown = MessageWindowHasPage,
     .redrawMessageWindow = RedrawMessageWindowPage,
     .replayMessagePage = ReplayMessageWindowPage,

@@ -486,19 +486,8 @@ bool TakeRecords(std::span<const std::uint8_t> blob, std::size_t& cursor, std::i
 }  // namespace
 
 std::string FitField(std::string_view text, std::size_t fieldSize) {
-    text = text.substr(0, std::min(text.find('\0'), text.size()));
     if (fieldSize == 0) return {};
-    const std::size_t limit = fieldSize - 1;
-    if (text.size() <= limit) return std::string(text);
-    // A lead byte at the end is taken as a pair only with its trail byte inside the limit.
-    const std::string copy(text);
-    std::size_t end = 0;
-    while (end < limit) {
-        const std::size_t width = IsDbcsLeadPair(copy.c_str() + end) ? 2 : 1;
-        if (end + width > limit) break;
-        end += width;
-    }
-    return copy.substr(0, end);
+    return std::string(CutBetweenCharacters(text, fieldSize - 1));
 }
 
 std::uint64_t BlobSize(const DataSetArrays& arrays) {

@@ -11,6 +11,7 @@
 #include "script/save/data_set_codec.h"
 #include "script/save/data_set_parts.h"
 #include "script/save/save_captures.h"
+#include "script/screens/choice_list.h"
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
@@ -142,8 +143,29 @@ void CaptureClickableMap(DataSet&, DataSetArrays&) {}
 void RestoreClickableMap(const DataSet&, const DataSetArrays&) {}
 
 // ---- the choice list ----
-void CaptureChoices(DataSet&, DataSetArrays&) {}
-void RestoreChoices(const DataSet&, const DataSetArrays&) {}
+void CaptureChoices(DataSet& set, DataSetArrays& arrays) {
+    const ChoiceList& list = TheChoiceList();
+    if (!list.Busy()) return;
+    set.choiceText = list.GetSavedText();
+    for (std::int32_t i = 0; i < list.Count(); ++i) {
+        const ChoiceItem& item = *list.GetItem(i);
+        arrays.choices.push_back({item.x, item.y, item.width, item.height, item.text});
+    }
+}
+
+// The window is bound again by the load, from the waiting menu's words.
+void RestoreChoices(const DataSet& set, const DataSetArrays& arrays) {
+    ChoiceList& list = TheChoiceList();
+    list.Free();
+    list.DropSuspended();
+    list.Alloc(static_cast<std::int32_t>(arrays.choices.size()));
+    if (list.Busy()) list.SetSavedText(set.choiceText);
+    for (std::int32_t i = 0; i < list.Count(); ++i) {
+        const ChoiceRecord& record = arrays.choices[static_cast<std::size_t>(i)];
+        *list.GetItem(i) = ChoiceItem{record.x, record.y, record.width, record.height, record.text};
+    }
+    SyncChoiceMenuShowing();
+}
 
 // ---- click-wait icons ----
 void CaptureClickWaitIcons(DataSet& set) {

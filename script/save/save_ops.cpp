@@ -21,6 +21,7 @@
 #include "script/save/replace_file.h"
 #include "script/save/save_captures.h"
 #include "script/save/save_file.h"
+#include "script/screens/choice_menu.h"
 #include "script/vm/resource_lookup.h"
 #include "script/vm/snx_error.h"
 #include "script/vm/vm_state.h"
@@ -135,6 +136,7 @@ std::uint32_t TitleBackSetTitleData() {
     }
     SetDataSet(*g_titleData);
     ReloadPictures("This game failed to load Graphic-files in TitleBackSetTitleData().");
+    SettleChoiceListAfterLoad();  // no menu waits after the return to the title
     RedrawRestoredScreen();
     // The restored pc is that of the operation 91 instruction: the script goes on after it.
     return CompleteOperation();
@@ -225,6 +227,7 @@ std::uint32_t LoadDataSet() {
     while (PopOpState()) {
     }
     ReloadPictures("This game failed to load Graphic-files in LoadDataSet().");
+    SettleChoiceListAfterLoad();
     RedrawRestoredScreen();
     RestartSounds(snapshot->arrays);
 

@@ -61,20 +61,23 @@ void NextClickWaitIconFrame(ClickWaitIcon& icon) {
     if (icon.currentFrame >= icon.frameCount) icon.currentFrame = 0;
 }
 
+void DrawClickWaitIconFrame(const ClickWaitIcon& icon, std::int32_t x, std::int32_t y) {
+    // The layer is looked up each time: a script may have freed or replaced its picture. A layer
+    // without a mask draws nothing.
+    const LayerPictures pictures = FindLayerPictures(g_gameScreenLayers, icon.layer);
+    if (g_screenSurface == nullptr || pictures.picture == nullptr || pictures.mask == nullptr) return;
+    const std::int64_t frameX =
+        static_cast<std::int64_t>(icon.sourceX) + static_cast<std::int64_t>(icon.currentFrame) * icon.width;
+    if (frameX < INT32_MIN || frameX > INT32_MAX) return;
+    g_screenSurface->MaskBlend(*pictures.picture, x, y, icon.width, icon.height, static_cast<std::int32_t>(frameX),
+                               icon.sourceY, *pictures.mask);
+}
+
 void StepClickWaitIcon(std::int32_t index) {
     ClickWaitIcon* icon = ClickWaitIconAt(index);
     if (icon == nullptr || !icon->enabled || !icon->timer.Check()) return;
     RestoreArea(icon->Area());
-    // The layer is looked up each time: a script may have freed or replaced its picture.
-    const LayerPictures pictures = FindLayerPictures(g_gameScreenLayers, icon->layer);
-    if (g_screenSurface && pictures.picture && pictures.mask) {
-        const std::int64_t frameX = static_cast<std::int64_t>(icon->sourceX) +
-                                    static_cast<std::int64_t>(icon->currentFrame) * icon->width;
-        if (frameX >= INT32_MIN && frameX <= INT32_MAX) {
-            g_screenSurface->MaskBlend(*pictures.picture, icon->x, icon->y, icon->width, icon->height,
-                                       static_cast<std::int32_t>(frameX), icon->sourceY, *pictures.mask);
-        }
-    }
+    DrawClickWaitIconFrame(*icon, icon->x, icon->y);
     NextClickWaitIconFrame(*icon);
     ShowArea(icon->Area());
 }

@@ -41,6 +41,8 @@ ClickWaitIcon* ClickWaitIconAt(std::int32_t index);
 void KeepFrameInStrip(ClickWaitIcon& icon);
 // The next frame, back to 0 after the last; a count of 0 or 1 stays on frame 0.
 void NextClickWaitIconFrame(ClickWaitIcon& icon);
+// The icon's current frame blended onto the screen surface with its top-left corner at (x, y).
+void DrawClickWaitIconFrame(const ClickWaitIcon& icon, std::int32_t x, std::int32_t y);
 // The animation step of a waiting operation, once a frame: when the icon is enabled and its
 // timer fires, its area is restored from work surface 1, the current frame blended there and
 // shown, and the frame advances.

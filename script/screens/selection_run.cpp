@@ -40,6 +40,13 @@ void PlaySelectionSound(std::int32_t channel) {
     if (channel >= 0) PlayChannel(channel, false);
 }
 
+std::uint32_t FinishWith(std::int32_t chosen) {
+    StoreAInt(static_cast<std::int32_t>(CurrentOp().scratch[kResultVariable]), chosen);
+    return CompleteOperation(0);
+}
+
+}  // namespace
+
 std::int32_t HitSelection(const SelectionList& list, std::int32_t x, std::int32_t y) {
     for (std::int32_t i = 0; i < list.Count(); ++i) {
         if (list.Selectable(i) && list.Hit(i, x, y)) return i;
@@ -47,8 +54,6 @@ std::int32_t HitSelection(const SelectionList& list, std::int32_t x, std::int32_
     return -1;
 }
 
-// The next selectable one from the candidate in that direction, round the ends; the candidate
-// stays when none is selectable (the walk covers every selection once).
 std::int32_t StepSelection(const SelectionList& list, std::int32_t from, std::int32_t direction) {
     const std::int32_t count = list.Count();
     if (count <= 0) return from;
@@ -63,13 +68,6 @@ std::int32_t StepSelection(const SelectionList& list, std::int32_t from, std::in
     }
     return from;
 }
-
-std::uint32_t FinishWith(std::int32_t chosen) {
-    StoreAInt(static_cast<std::int32_t>(CurrentOp().scratch[kResultVariable]), chosen);
-    return CompleteOperation(0);
-}
-
-}  // namespace
 
 std::uint32_t ReadySelection(SelectionList& list) {
     g_gameState.skipMode = 0;

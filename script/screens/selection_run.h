@@ -24,6 +24,12 @@ public:
     virtual std::int32_t ClickChannel() const = 0;
 };
 
+// The first selectable selection under the pointer, -1 for none.
+std::int32_t HitSelection(const SelectionList& list, std::int32_t x, std::int32_t y);
+// The next selectable one from the candidate in that direction (-1 up, 1 down), round the ends;
+// from -1 down gives the first and up the last. The candidate stays when none is selectable.
+std::int32_t StepSelection(const SelectionList& list, std::int32_t from, std::int32_t direction);
+
 // What the right click and Esc do when the operation may not be cancelled.
 enum class RightClickPath : std::uint8_t {
     Nothing,      // the save/load screen
