@@ -5,10 +5,10 @@
 # real program on the demo game (offscreen, with SDL's disk audio driver, and in a real window
 # under Xvfb) and on a scene of layers whose every picture through the six screen effects is
 # compared with the effects' formulas (under Xvfb), a clickable map worked with the real pointer
-# (under Xvfb), a line of Japanese and one of Chinese drawn from the installed fonts, and a
-# message window's page in each, in a real window under Xvfb, and the name-entry dialog and the
-# exit question drawn by the engine (headless, and worked by keyboard in a real window under
-# Xvfb). Every build here treats compiler warnings as errors.
+# (under Xvfb), a line of Japanese and one of Chinese drawn from the installed fonts, a message
+# window's page in each and an open choice menu, in a real window under Xvfb, and the name-entry
+# dialog and the exit question drawn by the engine (headless, and worked by keyboard in a real
+# window under Xvfb). Every build here treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -70,7 +70,7 @@ step "the six screen effects of a scene of layers, in a real window"
 step "a clickable map in a real window, worked with the real pointer"
 "$root/tests/maps/check_map_click.sh" "$out/normal"
 
-step "text drawn from the installed fonts, in a real window"
+step "text and a choice menu drawn from the installed fonts, in a real window"
 "$root/tests/glyphs/check_glyph_scene.sh" "$out/normal/tests"
 
 step "the name-entry dialog and the exit question, headless and in a real window"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Shows the glyph scene of each code page (glyph-scene-sjis: Japanese, glyph-scene-gbk: Chinese),
-# and the message scene (a message window's page with its shadow), in a real window under Xvfb
-# and compares a screenshot of its client area with the expected picture in tests/glyphs/expected/
-# (the variant's name for the glyph scene, "message-" and the name for the message scene). With --update, the screenshots become the expected pictures
+# the message scene (a message window's page with its shadow) and the choice scene (an open choice
+# menu, its second choice hovered, with the cursor), in a real window under Xvfb and compares a
+# screenshot of its client area with the expected picture in tests/glyphs/expected/ (the
+# variant's name for the glyph scene, "message-" or "choice-" and the name for the others). With --update, the screenshots become the expected pictures
 # (they depend on the font packages that setup.sh installs, and on FreeType's version).
 set -euo pipefail
 programs=$1
@@ -17,9 +18,10 @@ trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 
 status=0
-for scene in glyph-scene-sjis glyph-scene-gbk message-scene-sjis message-scene-gbk; do
+for scene in glyph-scene-sjis glyph-scene-gbk message-scene-sjis message-scene-gbk choice-scene-sjis; do
   variant=${scene#glyph-scene-}
   variant=${variant/#message-scene-/message-}
+  variant=${variant/#choice-scene-/choice-}
   DISPLAY=$display SDL_AUDIODRIVER=dummy "$programs/$scene" >"$work/$variant.out" 2>"$work/$variant.err" &
   pid=$!
   for _ in $(seq 100); do [ -s "$work/$variant.out" ] && break; sleep 0.1; done
