@@ -38,6 +38,7 @@ std::string ReadSource(const std::string& relative) {
 }
 
 const char kMapCaption[] = "kvrebody demo - where to go? (right click: settings)";
+const char kChoiceCaption[] = "kvrebody demo - a choice: the mouse, or Up, Down and Enter";
 
 class DemoGameTest : public kvtest::HeadlessGameTest {
 public:
@@ -87,6 +88,13 @@ public:
             }
             if (caption.ends_with("click to go on") && clickStep++ % 200 < 2) {
                 os.Events().QueueMouseButton(0, clickStep % 200 == 1);
+            }
+            // The story's choice: Up from no choice is the last one, the park; a Return before
+            // it picks nothing.
+            if (caption == kChoiceCaption) {
+                const int step = clickStep++ % 200;
+                if (step == 50 || step == 51) os.Events().QueueKey(backend::key::Up, step == 50);
+                if (step == 150 || step == 151) os.Events().QueueKey(backend::key::Return, step == 150);
             }
             // The map: first the settings screen by the right click and back by its BACK, then
             // the park.
@@ -151,6 +159,8 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
         "kvrebody demo - night falls",
         "kvrebody demo - scene view: click to go on",
         "kvrebody demo - a story: click to go on",
+        kChoiceCaption,
+        "kvrebody demo - a story: click to go on",
         kMapCaption,
         "kvrebody demo - settings: screen effects on",
         kMapCaption,
@@ -178,8 +188,10 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     ASSERT_TRUE(common.LoadVariableImage(image.data(), image.size()));
     common.SetSaveFolder(kv::String((backend::Get().Files().ModuleFolder() + "sav\\").c_str()));
     ASSERT_TRUE(kv::LoadCommonData(common, ""));
-    for (std::uint32_t id = 100; id <= 105; ++id) EXPECT_EQ(*common.CByte(id), 1) << id;
-    EXPECT_EQ(*common.CByte(106), 0);
+    // The choice went to the park: the scene of staying was never read.
+    for (std::uint32_t id : {100, 101, 102, 103, 104, 105, 106, 108}) EXPECT_EQ(*common.CByte(id), 1) << id;
+    EXPECT_EQ(*common.CByte(107), 0);
+    EXPECT_EQ(*common.CByte(109), 0);
     Reinstall(DefaultOptions());
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the names
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);  // the story in auto mode
