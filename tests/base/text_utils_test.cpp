@@ -28,6 +28,26 @@ TEST(IsDbcsLeadPairTest, ShiftJisRanges) {
     EXPECT_FALSE(IsDbcsLeadPair(""));
 }
 
+TEST(CutBetweenCharactersTest, KeepsWholeCharactersWithinTheLimit) {
+    using namespace std::string_view_literals;
+    struct Case {
+        const char* name;
+        std::string_view text;
+        std::size_t limit;
+        std::string_view kept;
+    };
+    const Case cases[] = {
+        {"short text whole", "abc"sv, 5, "abc"sv},
+        {"single bytes cut at the limit", "abcdef"sv, 4, "abcd"sv},
+        {"a pair across the limit left out", "ab\x82\xA0"sv, 3, "ab"sv},
+        {"a pair ending at the limit kept", "a\x82\xA0z"sv, 3, "a\x82\xA0"sv},
+        {"a lone lead byte at the end counts as one", "ab\x82"sv, 3, "ab\x82"sv},
+        {"the terminator ends the text", "ab\0cdef"sv, 4, "ab"sv},
+        {"nothing fits", "\x82\xA0"sv, 1, ""sv},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CutBetweenCharacters(c.text, c.limit), c.kept) << c.name;
+}
+
 using FileQueryTest = kvtest::HeadlessGameTest;
 
 TEST_F(FileQueryTest, SizeAndExistence) {
