@@ -27,6 +27,17 @@ bool WindowFitsEngine(const WindowRecord& window) {
     return window.textLength >= 0 && window.textLength <= bufferLength && window.readIndex >= -1 &&
            window.readIndex <= window.textLength;
 }
+// The engine keeps -1 for "none" and never a lower index; a button plays only from a channel the
+// game has (its sound operation refuses any other).
+bool ButtonsFitEngine(const DataSetSnapshot& snapshot) {
+    const DataSet& set = snapshot.set;
+    const auto channelCount = static_cast<std::int64_t>(snapshot.arrays.channels.size());
+    auto playable = [&](std::int32_t channel) { return channel <= 0 || channel < channelCount; };
+    return set.spaceKeyButton >= -1 && set.wheelButton >= -1 && set.buttonLayer >= -1 &&
+           std::all_of(snapshot.arrays.buttons.begin(), snapshot.arrays.buttons.end(), [&](const ButtonRecord& button) {
+               return playable(button.hoverChannel) && playable(button.clickChannel);
+           });
+}
 }  // namespace
 
 void GetDataSet(DataSetSnapshot& snapshot) {
@@ -60,7 +71,8 @@ bool FitsRunningGame(const DataSetSnapshot& snapshot) {
            static_cast<std::int64_t>(snapshot.arrays.channels.size()) == g_gameState.soundChannelCount &&
            snapshot.set.streamPackCount == g_gameState.streamPackCount &&
            snapshot.arrays.windows.size() <= static_cast<std::size_t>(kMaxMessageWindows) &&
-           std::all_of(snapshot.arrays.windows.begin(), snapshot.arrays.windows.end(), WindowFitsEngine);
+           std::all_of(snapshot.arrays.windows.begin(), snapshot.arrays.windows.end(), WindowFitsEngine) &&
+           ButtonsFitEngine(snapshot) && snapshot.set.mapLayer >= -1;
 }
 
 void SetDataSet(const DataSetSnapshot& snapshot) {

@@ -13,7 +13,8 @@ void GetDataSet(DataSetSnapshot& snapshot);
 
 // Whether the snapshot can replace the running game: the banks and objects it does not carry
 // (bank B and C sizes, sound channels, stream packs) must be the running game's, and the
-// windows no more than a script may make, each with its read position inside its text.
+// windows no more than a script may make, each with its read position inside its text, and the
+// button and map indexes ones the engine could hold.
 bool FitsRunningGame(const DataSetSnapshot& snapshot);
 
 // Puts the snapshot back into the engine objects (pictures, scripts and sounds are loaded again

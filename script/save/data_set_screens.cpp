@@ -13,8 +13,10 @@
 #include "script/save/save_captures.h"
 #include "script/screens/choice_list.h"
 #include "script/screens/click_wait_icons.h"
+#include "script/screens/clickable_map.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
+#include "script/screens/system_buttons.h"
 
 namespace kv {
 
@@ -136,11 +138,97 @@ void CaptureButtons(DataSet& set, DataSetArrays& arrays) {
     set.wheelButton = capture.wheelButton;
     arrays.buttons = capture.buttons;
 }
-void RestoreButtons(const DataSet&, const DataSetArrays&) {}
 
-// ---- the game screen's clickable map ----
-void CaptureClickableMap(DataSet&, DataSetArrays&) {}
-void RestoreClickableMap(const DataSet&, const DataSetArrays&) {}
+// A load always comes back to the game screen, so the buttons draw from its layers.
+void RestoreButtons(const DataSet& set, const DataSetArrays& arrays) {
+    if (g_systemButtons == nullptr) return;
+    SystemButtonSet& buttons = *g_systemButtons;
+    buttons.FreeButtons();
+    buttons.AllocButtons(static_cast<std::int32_t>(arrays.buttons.size()));
+    buttons.BindImage(&g_gameScreenLayers, set.buttonLayer);
+    buttons.spaceKeyButton = set.spaceKeyButton;
+    buttons.wheelButton = set.wheelButton;
+    for (std::int32_t i = 0; i < buttons.Count(); ++i) {
+        const ButtonRecord& record = arrays.buttons[static_cast<std::size_t>(i)];
+        SystemButton& button = *buttons.Button(i);
+        button.x = record.x;
+        button.y = record.y;
+        button.sourceX = record.sourceX;
+        button.sourceY = record.sourceY;
+        button.width = record.width;
+        button.height = record.height;
+        button.hitX = record.hitX;
+        button.hitY = record.hitY;
+        button.hitWidth = record.hitWidth;
+        button.hitHeight = record.hitHeight;
+        button.enabled = record.enabled;
+        button.visible = record.visible;
+        button.shortcutKey = record.shortcutKey;
+        button.script = String(record.script.c_str());
+        button.hoverChannel = record.hoverChannel;
+        button.clickChannel = record.clickChannel;
+        // A channel of 0 or below plays nothing: its name would only mislead.
+        button.hoverSound = String(record.hoverChannel > 0 ? record.hoverSound.c_str() : "");
+        button.clickSound = String(record.clickChannel > 0 ? record.clickSound.c_str() : "");
+    }
+}
+
+// ---- the game screen's clickable map, whichever map is current ----
+namespace {
+
+AreaRecord ToRecord(const ClickableArea& area) {
+    return {area.x,       area.y,       area.hitWidth,     area.hitHeight,     area.srcX,     area.srcY,
+            area.width,   area.height,  area.chipX,        area.chipY,         area.chipHitWidth,
+            area.chipHitHeight, area.chipSrcX, area.chipSrcY, area.chipWidth, area.chipHeight, area.enabled};
+}
+
+ClickableArea FromRecord(const AreaRecord& record) {
+    ClickableArea area;
+    area.x = record.x;
+    area.y = record.y;
+    area.hitWidth = record.hitWidth;
+    area.hitHeight = record.hitHeight;
+    area.srcX = record.srcX;
+    area.srcY = record.srcY;
+    area.width = record.width;
+    area.height = record.height;
+    area.chipX = record.chipX;
+    area.chipY = record.chipY;
+    area.chipHitWidth = record.chipHitWidth;
+    area.chipHitHeight = record.chipHitHeight;
+    area.chipSrcX = record.chipSrcX;
+    area.chipSrcY = record.chipSrcY;
+    area.chipWidth = record.chipWidth;
+    area.chipHeight = record.chipHeight;
+    area.enabled = record.enabled;
+    return area;
+}
+
+}  // namespace
+
+// The map's own fields are kept only while it has areas: an empty map stores zeros.
+void CaptureClickableMap(DataSet& set, DataSetArrays& arrays) {
+    const ClickableMap& map = GameScreenClickableMap();
+    if (map.Count() < 1) return;
+    for (std::int32_t i = 0; i < map.Count(); ++i) arrays.areas.push_back(ToRecord(*map.Area(i)));
+    set.mapLayer = map.layer;
+    set.mapHoverChannel = map.hoverChannel;
+    set.mapClickChannel = map.clickChannel;
+    set.mapHoverSound = FitField(map.hoverSound.View(), kNameField);
+    set.mapClickSound = FitField(map.clickSound.View(), kNameField);
+}
+
+void RestoreClickableMap(const DataSet& set, const DataSetArrays& arrays) {
+    ClickableMap& map = GameScreenClickableMap();
+    map.Clear();
+    map.layer = set.mapLayer;
+    map.hoverChannel = set.mapHoverChannel;
+    map.clickChannel = set.mapClickChannel;
+    map.hoverSound = String(set.mapHoverSound.c_str());
+    map.clickSound = String(set.mapClickSound.c_str());
+    map.AllocAreas(static_cast<std::int32_t>(arrays.areas.size()));
+    for (std::int32_t i = 0; i < map.Count(); ++i) *map.Area(i) = FromRecord(arrays.areas[static_cast<std::size_t>(i)]);
+}
 
 // ---- the choice list ----
 void CaptureChoices(DataSet& set, DataSetArrays& arrays) {

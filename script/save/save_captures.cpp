@@ -4,6 +4,7 @@
 #include "graphics/surface.h"
 #include "script/ops/frame_hooks.h"
 #include "script/save/data_set_codec.h"
+#include "script/screens/system_buttons.h"
 #include "script/vm/vm_state.h"
 
 namespace kv {
@@ -35,9 +36,22 @@ void CaptureVmState() {
 }
 
 void CaptureSystemButtons() {
-    if (g_saveCaptures == nullptr) return;
-    // The system buttons fill g_saveCaptures->buttons here once the button set exists; until
-    // then there are none to capture.
+    if (g_saveCaptures == nullptr || g_systemButtons == nullptr) return;
+    ButtonCapture& capture = g_saveCaptures->buttons;
+    const SystemButtonSet& set = *g_systemButtons;
+    capture.pictureLayer = set.PictureLayer();
+    capture.spaceKeyButton = set.spaceKeyButton;
+    capture.wheelButton = set.wheelButton;
+    capture.buttons.clear();
+    for (std::int32_t i = 0; i < set.Count(); ++i) {
+        const SystemButton& button = *set.Button(i);
+        capture.buttons.push_back({button.x, button.y, button.sourceX, button.sourceY, button.width, button.height,
+                                   button.hitX, button.hitY, button.hitWidth, button.hitHeight, button.enabled,
+                                   button.visible, button.shortcutKey,
+                                   FitField(button.script.View(), kButtonScriptField), button.hoverChannel,
+                                   button.clickChannel, FitField(button.hoverSound.View(), kNameField),
+                                   FitField(button.clickSound.View(), kNameField)});
+    }
 }
 
 void CaptureThumbnail() {
