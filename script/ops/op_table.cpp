@@ -152,7 +152,7 @@ OpEntry g_operations[kOperationCount] = {
     {"RClickDispatch", OpRunPhase},  // 109
     {"SetClickableAreaRects", SetClickableAreaRects},  // 110
     {"ClearMaskLayer", ClearMaskLayer},  // 111
-    {"ReplayMsgBoxSound", OpNotAvailable},  // 112
+    {"ReplayMsgBoxSound", ReplayMsgBoxSound},  // 112
     {"OpenExternal", OpenExternal},  // 113
     {"ClearBankA", ClearBankA},  // 114
     {"Substring", Substring},  // 115

@@ -13,6 +13,8 @@
 #include "script/ops/op_state.h"
 #include "script/ops/script_values.h"
 #include "script/ops/sound_channels.h"
+#include "script/screens/message_window.h"
+#include "script/screens/message_windows.h"
 #include "script/vm/vm_state.h"
 #include "sound/sound_manager.h"
 
@@ -91,6 +93,25 @@ std::uint32_t PlayDSB() {
     ApplyVolumeRule(request.channel, true);
     ApplyPanRule(request.channel, true);
     if (!PlayChannel(request.channel, request.loop)) ShowError("This game failed to play a sound in PlayDSB().");
+    return CompleteOperation(0);
+}
+
+std::uint32_t ReplayMsgBoxSound() {
+    const MessageWindow* window = MessageWindowAt(PopIntOperand());
+    if (window == nullptr) {
+        ShowError("Illiegal argments in ReplayMsgBoxSound().");
+        return CompleteOperation(0);
+    }
+    if (window->voiceName.empty()) return CompleteOperation(0);
+    const std::int32_t channel = window->voiceChannel;
+    if (LoadChannelSound(String(window->voiceName.c_str()), channel)) {
+        ApplyVolumeRule(channel, true);
+        ApplyPanRule(channel, true);
+    } else {
+        MessageBoxOk(GameWindowHandle(), "This game failed to load a voicefile in ReplayMsgBoxSound().", "Warning");
+    }
+    // Whatever the channel holds plays, even when the voice did not load again.
+    if (!PlayChannel(channel, false)) ShowError("This game failed to play a voicefile in ReplayMsgBoxSound().");
     return CompleteOperation(0);
 }
 

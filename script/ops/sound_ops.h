@@ -1,8 +1,8 @@
 #pragma once
 // The sound channel operations: making the channels and the pack readers they draw from,
 // binding a channel to a pack and to streaming, playing (with or without a fade-in), stopping
-// and fading out, and the pan setting. Every one finishes in the frame it starts; none ends the
-// game.
+// and fading out, the pan setting, and playing a message window's voice again. Every one
+// finishes in the frame it starts; none ends the game.
 
 #include <cstdint>
 
@@ -15,6 +15,7 @@ std::uint32_t PlayDSB();              // 48: loop, name, channel
 std::uint32_t CreatePackFiles();      // 49: n
 std::uint32_t SetPackFileName();      // 50: name, index
 std::uint32_t StopChannel();          // 51: channel
+std::uint32_t ReplayMsgBoxSound();    // 112: window
 std::uint32_t FadeInPlayDSB();        // 124: duration, loop, name, channel
 std::uint32_t StartVolumeFade();      // 125: duration, channel
 std::uint32_t SetTableEntry();        // 131: varIndex, channel (the pan variable)

@@ -73,7 +73,6 @@ TEST_F(FrameDispatchTest, NumbersOutsideTheTableAndMissingOperationsEndTheGameWi
         {"l: line 1\njmp l\n", 0xFFFFFFFFu, 0, "Operation 4294967295 is not in the operation table."},
         {"l: line 1\njmp l\n", 15, 2, "Operation 15 has no phase 2."},  // one past its own phases
         {"l: line 1\njmp l\n", 134, 0x80000000u, "Operation 134 has no phase 2147483648."},
-        {"call ReplayMsgBoxSound 1\nend\n", 0, 0, "Operation 112 is not available in this version."},
         // Missing phases name their operation.
         {"call SaveLoadMapDispatch 0\nend\n", 0, 0, "Operation 97 is not available in this version."},
     };

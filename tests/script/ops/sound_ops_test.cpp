@@ -1,11 +1,17 @@
 // The sound channel operations run by scripts: channels made once, sounds found and played at
 // the volume and pan of their settings, fades at their midpoints and ends, stops, the channel
-// volume settings, and what bad channel or pack numbers do.
+// volume settings, what bad channel or pack numbers do, and a message window's voice played
+// again.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "app/globals/globals.h"
 #include "script/ops/sound_channels.h"
+#include "script/screens/message_window.h"
+#include "script/screens/message_windows.h"
 #include "sound/sound_buffer.h"
 #include "sound/sound_manager.h"
 #include "tests/script/ops/line_script_fixture.h"
@@ -157,6 +163,62 @@ TEST_F(SoundOpsTest, TheMixOfAPlayedSoundIsHeard) {
     ASSERT_EQ(heard.size(), 8820u * 2);
     EXPECT_TRUE(std::equal(ramp.begin(), ramp.end(), heard.begin()));
     EXPECT_EQ(heard[ramp.size()], 0);
+}
+
+TEST_F(SoundOpsTest, AWindowsVoicePlaysAgainOrWhatItsChannelHolds) {
+    struct Case {
+        const char* what;
+        std::function<void(SoundOpsTest&)> change;  // after the voice was played once
+        int window;
+        std::vector<std::string> boxes;
+        bool heard;  // the voice again, from its start
+    };
+    const std::vector<Case> cases = {
+        {"the voice again", [](SoundOpsTest&) {}, 1, {}, true},
+        {"the voice file gone: the channel's copy plays", [](SoundOpsTest& t) { t.RemoveFile("VOICE.WAV"); }, 1,
+         {"error|VOICE.OGG(or .WAV) is not found.", "Warning|This game failed to load a voicefile in ReplayMsgBoxSound()."},
+         true},
+        {"a window without a voice", [](SoundOpsTest&) { kv::MessageWindowAt(1)->voiceName.clear(); }, 1, {}, false},
+        {"a window that does not exist", [](SoundOpsTest&) {}, 5, {"error|Illiegal argments in ReplayMsgBoxSound()."},
+         false},
+        {"a voice on no channel", [](SoundOpsTest&) { kv::MessageWindowAt(0)->voiceName = "VOICE"; }, 0,
+         {"Warning|This game failed to load a voicefile in ReplayMsgBoxSound().",
+          "error|This game failed to play a voicefile in ReplayMsgBoxSound()."},
+         false},
+    };
+    const std::vector<std::int16_t> voice = kvtest::RampPcm(441, 2, 3);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Restart();
+        backend::HeadlessOptions options = DefaultOptions();
+        options.captureAudio = true;
+        Reinstall(options);
+        WriteFile("VOICE.WAV", kvtest::MakeWav16(2, 44100, voice));
+        WriteScript("INIT", "calld CreateSoundChannels 2\ncalld OpAllocTextWindows 2\ncalld SetMessageVoiceChannel 1, 1\n"
+                            "line 1\ncalld ReplayMsgBoxSound 1\nline 2\ncalld ReplayMsgBoxSound " +
+                                std::to_string(c.window) + "\nline 3\nl: line 4\njmp l\n");
+        Start();
+        ASSERT_TRUE(RunToLine(1));
+        kv::MessageWindowAt(1)->voiceName = "VOICE";
+        Os().Audio().ClearCaptured();
+        ASSERT_TRUE(RunToLine(2));
+        Os().Clock().AdvanceClock(50);
+        const std::vector<std::int16_t>& first = Os().Audio().Captured();
+        ASSERT_TRUE(first.size() >= voice.size() && std::equal(voice.begin(), voice.end(), first.begin()));
+
+        c.change(*this);
+        Os().Audio().ClearCaptured();
+        ASSERT_TRUE(RunToLine(3));
+        Os().Clock().AdvanceClock(50);
+        const std::vector<std::int16_t>& heard = Os().Audio().Captured();
+        const bool voiceHeard = heard.size() >= voice.size() && std::equal(voice.begin(), voice.end(), heard.begin());
+        EXPECT_EQ(voiceHeard, c.heard);
+        if (!c.heard) {
+            EXPECT_TRUE(std::all_of(heard.begin(), heard.end(), [](std::int16_t v) { return v == 0; }));
+        }
+        EXPECT_EQ(Boxes(), c.boxes);
+        EXPECT_TRUE(WindowAlive());
+    }
 }
 
 }  // namespace
