@@ -5,10 +5,11 @@
 # real program on the demo game (offscreen, with SDL's disk audio driver, and in a real window
 # under Xvfb) and on a scene of layers whose every picture through the six screen effects is
 # compared with the effects' formulas (under Xvfb), a clickable map worked with the real pointer
-# (under Xvfb), a line of Japanese and one of Chinese drawn from the installed fonts, a message
-# window's page in each and an open choice menu, in a real window under Xvfb, and the name-entry
-# dialog and the exit question drawn by the engine (headless, and worked by keyboard in a real
-# window under Xvfb). Every build here treats compiler warnings as errors.
+# (under Xvfb), messages read with the real pointer, in auto and in skip mode (under Xvfb), a
+# line of Japanese and one of Chinese drawn from the installed fonts, a message window's page in
+# each and an open choice menu, in a real window under Xvfb, and the name-entry dialog and the
+# exit question drawn by the engine (headless, and worked by keyboard in a real window under
+# Xvfb). Every build here treats compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -69,6 +70,9 @@ step "the six screen effects of a scene of layers, in a real window"
 
 step "a clickable map in a real window, worked with the real pointer"
 "$root/tests/maps/check_map_click.sh" "$out/normal"
+
+step "messages in a real window: the click-wait icon, clicks, auto mode, skip mode, the read flags"
+"$root/tests/messages/check_message_flow.sh" "$out/normal"
 
 step "text and a choice menu drawn from the installed fonts, in a real window"
 "$root/tests/glyphs/check_glyph_scene.sh" "$out/normal/tests"
