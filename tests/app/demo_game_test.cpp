@@ -37,6 +37,13 @@ std::string ReadSource(const std::string& relative) {
     return text.str();
 }
 
+// A demo script as its Shift-JIS build assembles it: after its lines, when it has any.
+std::string DemoScript(const std::string& name) {
+    const std::string text = "demo/text/japanese/" + name + ".kvs";
+    const std::string lines = std::filesystem::exists(std::string(KV_SOURCE_DIR) + "/" + text) ? ReadSource(text) : "";
+    return lines + ReadSource("demo/scripts/" + name + ".kvs");
+}
+
 const char kMapCaption[] = "kvrebody demo - where to go? (right click: settings)";
 const char kChoiceCaption[] = "kvrebody demo - a choice: the mouse, or Up, Down and Enter";
 
@@ -44,10 +51,9 @@ class DemoGameTest : public kvtest::HeadlessGameTest {
 public:
     void WriteDemo() {
         WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
-        WriteScript("INIT.SNX", ReadSource("demo/scripts/INIT.kvs"));
-        for (const char* script : {"SCENE1", "TITLE", "PICTURES", "PAUSE", "STORY", "BUTTONS", "MAP", "RCLICK",
+        for (const char* script : {"INIT", "SCENE1", "TITLE", "PICTURES", "PAUSE", "STORY", "BUTTONS", "MAP", "RCLICK",
                                    "AUTO", "SKIP"}) {
-            WriteScript(std::string(script) + ".SNX", ReadSource(std::string("demo/scripts/") + script + ".kvs"));
+            WriteScript(std::string(script) + ".SNX", DemoScript(script));
         }
         // The demo's pictures, drawn as its build draws them.
         for (const auto& picture : std::filesystem::directory_iterator(KV_DEMO_PICTURES)) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the real program on the demo game: once under SDL's offscreen driver, once in a real
-# window under Xvfb, where the opening movie's colour bars must show in the window and, once
-# the movie is over, the screen must equal the expected first screen: the title scene, layers
+# Runs the real program on the demo game: once under SDL's offscreen driver (and the GBK
+# program on its own game, in the folder named as the game's with "-gbk"), once in a real window
+# under Xvfb, where the opening movie's colour bars must show in the window and, once the movie
+# is over, the screen must equal the expected first screen: the title scene, layers
 # drawn through masks, shaded, see-through and brightened, which the demo game test finds in the
 # headless engine's frames too. Each run is ended with SIGTERM, which must end the game cleanly
 # (exit code 0). In the real window the player names the protagonist after the movie.
@@ -28,6 +29,17 @@ kill -0 "$pid" || { cat "$work/offscreen.err" >&2; echo "the program ended by it
 kill -TERM "$pid"
 wait_exit "$pid" 10 || { cat "$work/offscreen.err" >&2; exit 1; }
 if [ -s "$work/offscreen.err" ]; then cat "$work/offscreen.err" >&2; echo "unexpected output" >&2; exit 1; fi
+
+echo "-- the GBK build's game, offscreen"
+# Its scripts are assembled in GBK, with the story in Chinese; it must start and run as well.
+gbk_game=$game-gbk
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$gbk_game/kvrebody-gbk" 2>"$work/gbk.err" &
+pid=$!
+sleep 2
+kill -0 "$pid" || { cat "$work/gbk.err" >&2; echo "the GBK program ended by itself" >&2; exit 1; }
+kill -TERM "$pid"
+wait_exit "$pid" 10 || { cat "$work/gbk.err" >&2; exit 1; }
+if [ -s "$work/gbk.err" ]; then cat "$work/gbk.err" >&2; echo "unexpected output" >&2; exit 1; fi
 
 echo "-- sound through SDL's disk driver"
 # The demo starts its music, an effect and a voice at once; the mix written to the file must be
