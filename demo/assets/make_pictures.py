@@ -281,7 +281,7 @@ def panels():
     """The strips of the system buttons (80x28), the map's places (160x48) and the settings
     screen's choices (160x48), each three frames side by side: disabled, at rest, lit."""
     c = Canvas(480, 352)
-    rows = [(0, 80, 28, ["LOG", "AUTO", "SKIP"], (60, 90, 150)),
+    rows = [(0, 80, 28, ["LOG", "AUTO", "SKIP", "VOICE"], (60, 90, 150)),
             (112, 160, 48, ["ROOM", "PARK", "NIGHT"], (150, 90, 50)),
             (256, 160, 48, ["EFFECTS", "BACK"], (60, 130, 80))]
     for top, width, height, words, colour in rows:

@@ -52,7 +52,7 @@ public:
     void WriteDemo() {
         WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
         for (const char* script : {"INIT", "SCENE1", "TITLE", "PICTURES", "PAUSE", "STORY", "BUTTONS", "MAP", "RCLICK",
-                                   "AUTO", "SKIP"}) {
+                                   "AUTO", "SKIP", "VOICE"}) {
             WriteScript(std::string(script) + ".SNX", DemoScript(script));
         }
         // The demo's pictures, drawn as its build draws them.
