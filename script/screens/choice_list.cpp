@@ -105,6 +105,7 @@ void ChoiceList::Free() {
     savedText_.clear();
     windowIndex_ = -1;
     hoverIndex = -1;
+    highlightedIndex = -1;
 }
 
 void ChoiceList::Alloc(std::int32_t n) {
@@ -195,6 +196,7 @@ void ChoiceList::DrawAll() {
     MessageWindow* window = Window();
     if (window == nullptr) return;
     window->NewPage();
+    highlightedIndex = -1;
     if (!savedText_.empty() && window->PutText(savedText_)) StepOut(*window, std::nullopt);
     for (std::int32_t i = 0; i < Count(); ++i) DrawItem(i);
 }
@@ -212,6 +214,7 @@ void ChoiceList::Resume() {
     savedText_ = std::move(saved.savedText);
     windowIndex_ = saved.windowIndex;
     hoverIndex = saved.hoverIndex;
+    highlightedIndex = -1;  // the screen was drawn without this list meanwhile
     suspended_.pop_back();
 }
 
@@ -220,7 +223,12 @@ void DrawChoiceItemState(std::int32_t index, bool highlighted) {
     if (item == nullptr) return;
     const PixelRect area{item->x, Clamp32(static_cast<std::int64_t>(item->y) + kHighlightDrop), item->width, item->height};
     Restore(area);
-    if (highlighted) TintBlue(area);
+    if (highlighted) {
+        TintBlue(area);
+        g_choiceList.highlightedIndex = index;
+    } else if (g_choiceList.highlightedIndex == index) {
+        g_choiceList.highlightedIndex = -1;
+    }
     if (MessageWindow* window = g_choiceList.Window()) {
         window->RedrawRect(item->x, Clamp32(static_cast<std::int64_t>(item->y) + kHighlightTextDrop), item->width,
                            item->height);

@@ -54,6 +54,9 @@ public:
     MessageWindow* Window() const;
 
     std::int32_t hoverIndex = -1;
+    // The item shown highlighted on the screen now, -1 none: a redraw by another part of the
+    // engine may leave a highlight while it resets the hover index.
+    std::int32_t highlightedIndex = -1;
 
     // A menu opened while another waits (from a script that interrupted it) keeps the waiting
     // menu's list aside and gives it back when it closes.

@@ -139,6 +139,11 @@ std::uint32_t ChoiceMenuSelect() {
 
     ChoiceSelections selections(list);
     if (list.hoverIndex >= list.Count()) list.hoverIndex = -1;
+    // A highlight left on the screen after the hover index was reset goes.
+    if (list.highlightedIndex != -1 && list.highlightedIndex != list.hoverIndex) {
+        DrawChoiceItemState(list.highlightedIndex, false);
+        Present(window->windowRect);
+    }
     const std::int32_t hover = list.hoverIndex;
     std::int32_t candidate = hover;
     const std::int32_t x = PointerX();

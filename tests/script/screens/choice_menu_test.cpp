@@ -19,6 +19,7 @@
 #include "platform/key_codes.h"
 #include "script/ops/op_state.h"
 #include "script/ops/player_hooks.h"
+#include "script/ops/screen_redraw.h"
 #include "script/screens/choice_list.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
@@ -288,9 +289,20 @@ TEST_F(ChoiceMenuTest, MenusPastTheScreenOrThePageAreDrawnCutAndEnd) {
     for (std::int32_t y = 429 + 4 + 6; y < 429 + 4 + 6 + 16; ++y) {
         EXPECT_TRUE(std::equal(screen.At(77 - 16, y), screen.At(77, y), background_.At(77 - 16, y))) << "row " << y;
     }
-    // The hovered item is tinted: blue at least 128 over its area moved down.
-    EXPECT_GE(screen.At(700, 429 + 6 + 20)[0], 128);
-    EXPECT_NEAR(screen.At(700, 429 + 6 + 20)[1], background_.At(700, 429 + 6 + 20)[1], 1);  // the text's blend
+    // The hovered item is tinted: blue gains 128 over its area moved down (a pixel of the item's
+    // row right of its text, dark in blue); a redraw keeps the tint.
+    std::int32_t x = 500;
+    while (x < 740 && background_.At(x, 455)[0] >= 120) ++x;
+    ASSERT_LT(x, 740);
+    EXPECT_NEAR(screen.At(x, 455)[0], background_.At(x, 455)[0] + 128, 1);
+    EXPECT_NEAR(screen.At(x, 455)[1], background_.At(x, 455)[1], 1);  // the text's blend
+    kv::ShowComposedScene(kv::SceneText::ChoiceThenMessages);  // the page is blended twice there
+    EXPECT_NEAR(kv::g_screenSurface->PixelAt(x, 455)[0], background_.At(x, 455)[0] + 128, 3);
+    // A redraw that also resets the hover (as a view drawn over the menu does) loses the tint
+    // at the next frame, not later.
+    kv::TheChoiceList().hoverIndex = -1;
+    Frame();
+    EXPECT_NEAR(kv::g_screenSurface->PixelAt(x, 455)[0], background_.At(x, 455)[0], 3);
 }
 
 TEST_F(ChoiceMenuTest, TheMenuWaitsThroughInterruptionsAndASaveLoadsBackIntoIt) {
