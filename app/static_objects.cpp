@@ -4,6 +4,7 @@
 #include "script/save/data_set.h"
 #include "script/save/save_captures.h"
 #include "script/screens/click_wait_icons.h"
+#include "script/screens/save_slot_screen.h"
 
 namespace kv {
 
@@ -11,11 +12,16 @@ void ConstructStaticObjects() {
     if (!g_comInitializer) g_comInitializer = new ComInitializer();
     if (!g_titleData) g_titleData = new DataSetSnapshot();
     if (!g_saveCaptures) g_saveCaptures = new SaveCaptures();
+    if (!g_saveInfo) g_saveInfo = new SaveInfo();
+    SetSaveScreenSelections(g_saveInfo);
     ConstructClickWaitIcons();
 }
 
 void DestroyStaticObjects() {
     DestroyClickWaitIcons();
+    SetSaveScreenSelections(nullptr);
+    delete g_saveInfo;
+    g_saveInfo = nullptr;
     delete g_saveCaptures;
     g_saveCaptures = nullptr;
     delete g_titleData;

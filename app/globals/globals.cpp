@@ -15,6 +15,7 @@ MoviePlayer* g_movie = nullptr;
 ComInitializer* g_comInitializer = nullptr;
 SaveCaptures* g_saveCaptures = nullptr;
 DataSetSnapshot* g_titleData = nullptr;
+SaveInfo* g_saveInfo = nullptr;
 SoundManager* g_soundManager = nullptr;
 SoundChannel* g_soundChannels = nullptr;
 FadeEntry* g_fades = nullptr;

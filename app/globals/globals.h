@@ -19,6 +19,7 @@ class LayerSet;
 class MessageWindow;
 class MoviePlayer;
 class PackReader;
+class SaveInfo;
 class SoundManager;
 class Surface;
 class SystemButtonSet;
@@ -57,6 +58,8 @@ extern ComInitializer* g_comInitializer;
 // that the return to the title puts back (filled by operation 91), empty until then.
 extern SaveCaptures* g_saveCaptures;
 extern DataSetSnapshot* g_titleData;
+// The save and load slot screen (script/screens/save_slot_screen.h), empty until operation 97.
+extern SaveInfo* g_saveInfo;
 
 // The compositors of the game screen and of the right-click screen, and the one the script's
 // layer operations work on (not owned; one of the two).

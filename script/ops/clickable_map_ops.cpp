@@ -1,7 +1,6 @@
 #include "script/ops/clickable_map_ops.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "app/globals/globals.h"
 #include "base/message_box.h"
@@ -75,16 +74,6 @@ bool PopSoundName(char (&name)[64]) {
     return true;
 }
 
-// Empties the channel and loads the sound into it at its settings' volume and pan.
-bool LoadMapSound(std::int32_t channel, const char (&name)[64]) {
-    StopAndReleaseChannel(channel);
-    if (!LoadChannelSound(String(name), channel)) return false;
-    std::copy(std::begin(name), std::end(name), g_soundChannels[channel].name);
-    ApplyVolumeRule(channel, true);
-    ApplyPanRule(channel, true);
-    return true;
-}
-
 std::uint32_t BuildMap(const MapBuild& build) {
     if (!g_vm) return kOpContinue;
     const std::int32_t n = PopIntOperand();
@@ -116,11 +105,11 @@ std::uint32_t BuildMap(const MapBuild& build) {
     map.clickSound = String(clickSound);
 
     const backend::WindowId owner = g_mainWindow ? g_mainWindow->Handle() : 0;
-    if (hoverChannel >= 0 && !LoadMapSound(hoverChannel, hoverSound)) {
+    if (hoverChannel >= 0 && !LoadScreenSound(hoverChannel, String(hoverSound))) {
         MessageBoxOk(owner, build.loadFailure, "error");
         return CompleteOperation(0);
     }
-    if (clickChannel >= 0 && !LoadMapSound(clickChannel, clickSound)) MessageBoxOk(owner, build.loadFailure, "error");
+    if (clickChannel >= 0 && !LoadScreenSound(clickChannel, String(clickSound))) MessageBoxOk(owner, build.loadFailure, "error");
     return CompleteOperation(0);
 }
 

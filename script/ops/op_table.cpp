@@ -27,6 +27,7 @@
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_flow.h"
 #include "script/screens/message_window_ops.h"
+#include "script/screens/save_slot_screen_ops.h"
 
 namespace kv {
 
@@ -138,9 +139,9 @@ OpEntry g_operations[kOperationCount] = {
     {"Save", Save},  // 95
     {"LoadDispatch", OpRunPhase},  // 96
     {"SaveLoadMapDispatch", OpRunPhase},  // 97
-    {"ReleaseSaveDataHeader", OpNotAvailable},  // 98
+    {"ReleaseSaveDataHeader", ReleaseSaveDataHeader},  // 98
     {"ClickableMapDispatch", OpRunPhase},  // 99
-    {"ResetSaveLoadClickableMapsChoise", OpNotAvailable},  // 100
+    {"ResetSaveLoadClickableMapsChoise", ResetSaveLoadClickableMapsChoise},  // 100
     {"MovieDispatch", OpRunPhase},  // 101
     {"OpDummy", OpDummy},  // 102
     {"OpDummy", OpDummy},  // 103
@@ -199,9 +200,9 @@ OpEntry g_operations[kOperationCount] = {
     {"TitleBackSetTitleData", TitleBackSetTitleData},  // 156
     {"Load", Load},  // 157
     {"LoadDataSet", LoadDataSet},  // 158
-    {"ReadyToSaveLoadClickableMap", OpNotAvailable},  // 159
-    {"ReadyToSaveLoadClickableMap1", OpNotAvailable},  // 160
-    {"ReadyToSaveLoadClickableMap2", OpNotAvailable},  // 161
+    {"ReadyToSaveLoadClickableMap", ReadyToSaveLoadClickableMap},  // 159
+    {"ReadyToSaveLoadClickableMap1", ReadyToSaveLoadClickableMap1},  // 160
+    {"ReadyToSaveLoadClickableMap2", ReadyToSaveLoadClickableMap2},  // 161
     {"ReadyClickableMap", ReadyClickableMap},  // 162
     {"RunClickableMap", RunClickableMap},  // 163
     {"ReadyToPlayMovie", ReadyToPlayMovie},  // 164

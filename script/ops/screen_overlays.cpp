@@ -10,6 +10,7 @@
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
+#include "script/screens/save_slot_screen.h"
 
 namespace kv {
 
@@ -38,7 +39,7 @@ bool AutoModeIconArea(PixelRect& area) {
 ScreenOverlays g_overlays = {
     .drawSystemButtons = DrawSystemButtons,
     .drawClickableMap = DrawCurrentClickableMap,
-    .drawSaveSlotScreen = nullptr,          // the save/load slot screen (SaveInfo::DrawAll)
+    .drawSaveSlotScreen = DrawSaveSlotScreen,
     .drawChoiceList = DrawChoiceList,
     .messageWindowShown = MessageWindowHasPage,
     .redrawMessageWindow = RedrawMessageWindowPage,
@@ -67,6 +68,17 @@ LayerPictures FindLayerPictures(LayerSet* layers, std::int32_t layer) {
     const LayerEntry* mask = found.masked ? layers->GetMaskLayer(entry->maskIndex) : nullptr;
     if (mask != nullptr && mask->surface && !mask->surface->IsEmpty()) found.mask = mask->surface.get();
     return found;
+}
+
+void DrawLayerPicture(Surface& target, LayerSet* layers, std::int32_t layer, const PixelRect& area,
+                      std::int32_t sourceX, std::int32_t sourceY) {
+    const LayerPictures pictures = FindLayerPictures(layers, layer);
+    if (pictures.picture == nullptr) return;
+    if (pictures.mask) {
+        target.MaskBlend(*pictures.picture, area.x, area.y, area.width, area.height, sourceX, sourceY, *pictures.mask);
+    } else {
+        target.Blit(*pictures.picture, area.x, area.y, area.width, area.height, sourceX, sourceY);
+    }
 }
 
 }  // namespace kv

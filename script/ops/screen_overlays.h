@@ -75,5 +75,9 @@ struct LayerPictures {
     bool masked = false;
 };
 LayerPictures FindLayerPictures(LayerSet* layers, std::int32_t layer);
+// The layer's picture at (sourceX, sourceY) drawn onto the target's area, through the picture of
+// its mask layer when there is one, else copied.
+void DrawLayerPicture(Surface& target, LayerSet* layers, std::int32_t layer, const PixelRect& area,
+                      std::int32_t sourceX, std::int32_t sourceY);
 
 }  // namespace kv

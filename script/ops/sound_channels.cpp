@@ -1,6 +1,7 @@
 #include "script/ops/sound_channels.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -73,6 +74,17 @@ void StopAndReleaseChannel(std::int32_t channel) {
         buffer->Stop();
         buffer->Release();
     }
+}
+
+bool LoadScreenSound(std::int32_t channel, const String& name) {
+    StopAndReleaseChannel(channel);
+    if (!LoadChannelSound(name, channel)) return false;
+    char (&record)[64] = g_soundChannels[channel].name;
+    std::memset(record, 0, sizeof record);
+    std::memcpy(record, name.c_str(), std::min<std::size_t>(name.View().size(), sizeof record - 1));
+    ApplyVolumeRule(channel, true);
+    ApplyPanRule(channel, true);
+    return true;
 }
 
 std::int32_t PercentToVolume(std::int64_t percent) {

@@ -43,6 +43,10 @@ bool LoadChannelSound(const String& name, std::int32_t channel);
 bool PlayChannel(std::int32_t channel, bool loop);
 // Stops and empties the channel's buffer.
 void StopAndReleaseChannel(std::int32_t channel);
+// A screen's hover or click sound: the channel emptied, the sound loaded into it and named in its
+// record, its volume and pan set by the rules. False when the sound cannot be loaded or there is
+// no such channel.
+bool LoadScreenSound(std::int32_t channel, const String& name);
 
 // The volume rule: base volume x the bound bank-C integer / 100 (an unbound variable, index -1,
 // counts as 100). False, after the access-violation box, when the variable lies outside bank C.

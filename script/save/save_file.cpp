@@ -19,9 +19,10 @@ std::uint32_t ReadBe32(const std::uint8_t* in) {
 }
 }  // namespace
 
+std::string SaveNumberText(std::int32_t slot) { return (slot < 10 ? "0" : "") + std::to_string(slot); }
+
 String SaveFileName(const String& folder, std::int32_t slot) {
-    const std::string number = (slot < 10 ? "0" : "") + std::to_string(slot);
-    return folder.ConcatChars("SAVE").ConcatChars(number.c_str()).ConcatChars(".KVR");
+    return folder.ConcatChars("SAVE").ConcatChars(SaveNumberText(slot).c_str()).ConcatChars(".KVR");
 }
 
 std::vector<std::uint8_t> ComposeSaveFile(std::span<const std::uint8_t> thumbnailPng, const DataSetSnapshot& snapshot) {

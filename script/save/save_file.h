@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "base/string.h"
@@ -13,6 +14,9 @@
 
 namespace kv {
 
+// The slot in decimal with a "0" before numbers below 10, as file names and the slot screen
+// show it.
+std::string SaveNumberText(std::int32_t slot);
 // The folder, "SAVE", the slot in decimal with a "0" before numbers below 10, ".KVR".
 String SaveFileName(const String& folder, std::int32_t slot);
 

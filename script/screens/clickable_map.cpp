@@ -61,13 +61,7 @@ bool ClickableMap::SetAreaRects(std::int32_t index, const ClickableAreaRects& re
 
 void ClickableMap::DrawPicture(Surface& target, const PixelRect& area, std::int32_t sourceX,
                                std::int32_t sourceY) const {
-    const LayerPictures pictures = FindLayerPictures(*layers_, layer);
-    if (pictures.picture == nullptr) return;
-    if (pictures.mask) {
-        target.MaskBlend(*pictures.picture, area.x, area.y, area.width, area.height, sourceX, sourceY, *pictures.mask);
-    } else {
-        target.Blit(*pictures.picture, area.x, area.y, area.width, area.height, sourceX, sourceY);
-    }
+    DrawLayerPicture(target, *layers_, layer, area, sourceX, sourceY);
 }
 
 void ClickableMap::Draw(Surface& target) const {

@@ -74,7 +74,7 @@ TEST_F(FrameDispatchTest, NumbersOutsideTheTableAndMissingOperationsEndTheGameWi
         {"l: line 1\njmp l\n", 15, 2, "Operation 15 has no phase 2."},  // one past its own phases
         {"l: line 1\njmp l\n", 134, 0x80000000u, "Operation 134 has no phase 2147483648."},
         // Missing phases name their operation.
-        {"call SaveLoadMapDispatch 0\nend\n", 0, 0, "Operation 97 is not available in this version."},
+        {"call BacklogView 0\nend\n", 0, 0, "Operation 82 is not available in this version."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);
