@@ -280,10 +280,10 @@ def plate(canvas, x, y, width, height, word, colour, state):
 def panels():
     """The strips of the system buttons (80x28), the map's places (160x48) and the settings
     screen's choices (160x48), each three frames side by side: disabled, at rest, lit."""
-    c = Canvas(480, 352)
+    c = Canvas(480, 448)
     rows = [(0, 80, 28, ["LOG", "AUTO", "SKIP", "VOICE"], (60, 90, 150)),
             (112, 160, 48, ["ROOM", "PARK", "NIGHT"], (150, 90, 50)),
-            (256, 160, 48, ["EFFECTS", "BACK"], (60, 130, 80))]
+            (256, 160, 48, ["EFFECTS", "BACK", "SAVE", "LOAD"], (60, 130, 80))]
     for top, width, height, words, colour in rows:
         for n, word in enumerate(words):
             for state in range(3):

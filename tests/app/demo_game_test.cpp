@@ -46,6 +46,9 @@ std::string DemoScript(const std::string& name) {
 
 const char kMapCaption[] = "kvrebody demo - where to go? (right click: settings)";
 const char kChoiceCaption[] = "kvrebody demo - a choice: the mouse, or Up, Down and Enter";
+const char kSettingsCaption[] = "kvrebody demo - settings: screen effects on";
+const char kSaveCaption[] = "kvrebody demo - save: choose a slot";
+const char kLoadCaption[] = "kvrebody demo - load: choose a slot";
 
 class DemoGameTest : public kvtest::HeadlessGameTest {
 public:
@@ -102,8 +105,9 @@ public:
                 if (step == 50 || step == 51) os.Events().QueueKey(backend::key::Up, step == 50);
                 if (step == 150 || step == 151) os.Events().QueueKey(backend::key::Return, step == 150);
             }
-            // The map: first the settings screen by the right click and back by its BACK, then
-            // the park.
+            // The map: the settings screen by the right click, its SAVE and the first slot, which
+            // returns to the map; again the settings screen, its LOAD and the first slot, which
+            // brings the saved map back; then the park.
             const auto clickAt = [&](int button, std::int32_t x, std::int32_t y) {
                 if (clickStep == 0) {
                     os.Events().QueueSystemMessage(
@@ -112,15 +116,16 @@ public:
                 const int step = clickStep++ % 200;
                 if (step == 20 || step == 21) os.Events().QueueMouseButton(button, step == 20);
             };
+            const auto seen = [&](const std::string& text) { return std::count(captions.begin(), captions.end(), text); };
             if (caption == kMapCaption) {
-                const bool settingsSeen = std::count(captions.begin(), captions.end(), kMapCaption) > 1;
-                if (settingsSeen) {
+                if (seen(kMapCaption) > 2) {
                     clickAt(0, 400, 294);
                 } else {
                     clickAt(1, 400, 224);
                 }
             }
-            if (caption == "kvrebody demo - settings: screen effects on") clickAt(0, 400, 354);
+            if (caption == kSettingsCaption) clickAt(0, 400, seen(kSettingsCaption) > 1 ? 494 : 424);
+            if (caption == kSaveCaption || caption == kLoadCaption) clickAt(0, 300, 210);
             if (caption == "kvrebody demo - second screen") backend::RequestTermination();
         });
         EXPECT_EQ(kv::WinMain(), 0);
@@ -168,7 +173,11 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
         kChoiceCaption,
         "kvrebody demo - a story: click to go on",
         kMapCaption,
-        "kvrebody demo - settings: screen effects on",
+        kSettingsCaption,
+        kSaveCaption,
+        kMapCaption,
+        kSettingsCaption,
+        kLoadCaption,
         kMapCaption,
         "kvrebody demo - on the way",
         "kvrebody demo - first screen (click, or wait two seconds)",
