@@ -5,11 +5,12 @@
 # real program on the demo game (offscreen, with SDL's disk audio driver, and in a real window
 # under Xvfb) and on a scene of layers whose every picture through the six screen effects is
 # compared with the effects' formulas (under Xvfb), a clickable map worked with the real pointer
-# (under Xvfb), messages read with the real pointer, in auto and in skip mode (under Xvfb), a
-# line of Japanese and one of Chinese drawn from the installed fonts, a message window's page in
-# each and an open choice menu, in a real window under Xvfb, and the name-entry dialog and the
-# exit question drawn by the engine (headless, and worked by keyboard in a real window under
-# Xvfb). Every build here treats compiler warnings as errors.
+# (under Xvfb), messages read with the real pointer, in auto and in skip mode (under Xvfb), the
+# load screen over three saves and a damaged file (under Xvfb), a line of Japanese and one of
+# Chinese drawn from the installed fonts, a message window's page in each and an open choice
+# menu, in a real window under Xvfb, and the name-entry dialog and the exit question drawn by the
+# engine (headless, and worked by keyboard in a real window under Xvfb). Every build here treats
+# compiler warnings as errors.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -73,6 +74,9 @@ step "a clickable map in a real window, worked with the real pointer"
 
 step "messages in a real window: the click-wait icon, clicks, auto mode, skip mode, the read flags"
 "$root/tests/messages/check_message_flow.sh" "$out/normal"
+
+step "the load screen over three saves and a damaged file, in a real window"
+"$root/tests/saves/check_save_screen.sh" "$out/normal"
 
 step "text and a choice menu drawn from the installed fonts, in a real window"
 "$root/tests/glyphs/check_glyph_scene.sh" "$out/normal/tests"
