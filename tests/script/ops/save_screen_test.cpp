@@ -240,6 +240,8 @@ TEST_F(SaveScreenTest, SelectionsAndPlacesOffTheScreenOrTooSmallForTheirTextAreC
          Selection(1, 10, 10, 0, 0, 1, 1, 1, 0) + Selection(1, 10, 20, 0, 0, 30, 30, 2, 0)},
         {"no such window or layer", "7, byte 0, -1, \"\", -1, \"\", 9, 0, 0, 0, 0",
          Selection(0, 10, 10, 0, 0, 20, 10, -1, 1) + Selection(1, 10, 20, 0, 0, 30, 30, 2, 0)},
+        {"thumbnails in the slots, no text", "0, byte 0, -1, \"\", -1, \"\", 1, 2, 1, 200, 5",
+         Selection(1, 100, 100, 0, 0, 300, 60, 1, 0) + Selection(1, 100, 200, 0, 0, 300, 60, 2, 0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -248,8 +250,12 @@ TEST_F(SaveScreenTest, SelectionsAndPlacesOffTheScreenOrTooSmallForTheirTextAreC
         ASSERT_TRUE(InSelectRun());
         for (int i = 0; i < 3; ++i) TapKey(backend::key::Down);
         TapKey(backend::key::Up);
-        EXPECT_NE(kv::g_saveInfo->hoverIndex, -1);
+        EXPECT_EQ(kv::g_saveInfo->hoverIndex, 1);
         EXPECT_TRUE(BoxTexts().empty());
+        if (c.what == std::string("thumbnails in the slots, no text")) {
+            // The first slot lost the highlight last, and keeps its own thumbnail.
+            EXPECT_TRUE(ShowsPart(LastPresented(), Copy(*Slot(0).thumbnail), 300, 105, 40, 30, 0, 0));
+        }
         EXPECT_TRUE(WindowAlive());
     }
 }
