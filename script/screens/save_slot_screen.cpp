@@ -51,8 +51,7 @@ bool ThumbnailSizeAllowed(std::span<const std::uint8_t> png) {
     return width >= 1 && height >= 1 && width <= screenWidth && height <= screenHeight;
 }
 
-// The window's rectangle in a slot: the Part's placement keeps the window's own corner as the
-// margin inside the slot.
+// The window's rectangle in a slot: the window's own corner is the text's margin inside it.
 PixelRect SlotTextRect(const SaveSlotInfo& slot, const PixelRect& window) {
     return {Clamp32(static_cast<std::int64_t>(slot.x) + window.x), Clamp32(static_cast<std::int64_t>(slot.y) + window.y),
             Clamp32(static_cast<std::int64_t>(slot.width) - window.x),
