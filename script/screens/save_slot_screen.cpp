@@ -134,13 +134,13 @@ bool SaveInfo::SetSaveInfoOne(std::int32_t index) {
     if (slot == nullptr || !slot->IsSaveSlot()) return true;
     const String fileName = SaveFileName(saveFolder, slot->saveNumber);
     backend::FileService& files = backend::Get().Files();
+    // Until the file has read well, the slot shows as empty: whatever is wrong with it, the
+    // screen goes on with the other slots.
+    MarkEmpty(*slot);
     if (!files.IsRegularFile(fileName.View())) {
         reported_.erase(std::string(fileName.View()));
-        MarkEmpty(*slot);
         return true;
     }
-    // Whatever is wrong with the file, the slot shows as empty and the screen goes on.
-    MarkEmpty(*slot);
     std::vector<std::uint8_t> file;
     auto in = files.OpenFile(fileName.View(), backend::FileMode::Read);
     const std::int64_t size = in ? in->Size() : -1;
