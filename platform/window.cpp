@@ -49,6 +49,10 @@ void Window::DestroyHandle() {
 
 void Window::Destroy() { DestroyHandle(); }
 
+void Window::ShowCaption(std::string_view text) {
+    if (window_ && backend::IsInstalled()) backend::Get().Windows().SetWindowCaption(window_, text);
+}
+
 std::int32_t Window::DefaultHandler() { return backend::Get().Windows().DefaultWindowProc(window_, message_); }
 
 bool Window::SetPosition(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) {

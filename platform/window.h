@@ -29,6 +29,8 @@ public:
     std::int32_t DefaultHandler();
     bool SetPosition(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
     void Destroy();
+    // Shows a text in the window's title bar; the caption the window was made with stays as it is.
+    void ShowCaption(std::string_view text);
 
     backend::WindowId Handle() const { return window_; }
     std::int32_t X() const { return x_; }

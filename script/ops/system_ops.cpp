@@ -124,9 +124,7 @@ std::uint32_t OpSetCaption() {
     const std::size_t length = FittingLength(text, sizeof g_gameState.caption);
     std::memset(caption, 0, sizeof g_gameState.caption);
     std::memcpy(caption, text, length);
-    if (g_mainWindow && g_mainWindow->Handle() != 0) {
-        backend::Get().Windows().SetWindowCaption(g_mainWindow->Handle(), std::string_view(caption, length));
-    }
+    if (g_mainWindow) g_mainWindow->ShowCaption(std::string_view(caption, length));
     return CompleteOperation(0);
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/globals/globals.h"
+#include "platform/game_window.h"
 #include "script/save/data_set_codec.h"
 #include "script/save/data_set_parts.h"
 #include "script/save/save_captures.h"
@@ -43,6 +44,8 @@ void RestoreGameState(const DataSetSnapshot& snapshot) {
     GameState& state = g_gameState;
     SetFieldText(state.caption, set.caption);
     SetFieldText(state.secondCaption, set.secondCaption);
+    // The title bar shows the loaded scene's caption, not the one of the scene it replaces.
+    if (g_mainWindow) g_mainWindow->ShowCaption(std::string_view(state.caption, strnlen(state.caption, sizeof state.caption)));
     state.screenWidth = set.screenWidth;
     state.screenHeight = set.screenHeight;
     state.reserved = set.reserved;

@@ -243,7 +243,7 @@ void SetScriptLineCaption(std::int32_t line) {
     caption += g_vm->GetScriptName().View();
     caption += ".SNX=Line : ";
     caption += String::FromInt(line).View();
-    backend::Get().Windows().SetWindowCaption(g_mainWindow->Handle(), caption);
+    g_mainWindow->ShowCaption(caption);
 }
 
 }  // namespace kv

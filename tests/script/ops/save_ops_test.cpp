@@ -87,6 +87,7 @@ const std::string kGame = R"(
     push "hero"
     assign
     discard
+    calld OpSetCaption "in the scene"
     call OpWaitClick 7
     discard
     calld OpSetCaption "after the wait"
@@ -186,6 +187,7 @@ TEST_F(SaveOpsTest, ASaveInTheRightClickScriptLoadsIntoAFreshRunAsItWas) {
     EXPECT_EQ(kv::CurrentOp().operation, 15u);
     EXPECT_EQ(kv::CurrentOp().phase, 1u);
     EXPECT_EQ(kv::CurrentOp().scratch[0], 7u);  // the wait's own tag
+    EXPECT_EQ(Caption(), "in the scene");
 
     kv::DataSetSnapshot expected = saved;
     expected.set.op = saved.set.opSave[0];
