@@ -16,6 +16,7 @@
 #include "platform/game_window.h"
 #include "base/runtime_random.h"
 #include "script/screens/clickable_map.h"
+#include "script/screens/message_history.h"
 #include "script/screens/system_buttons.h"
 #include "sound/sound_manager.h"
 
@@ -76,6 +77,7 @@ bool InitGame() {
     g_rightClickLayers->SetSurfaces(g_screenSurface, g_workSurface1, g_workSurface2);
     g_mainWindow->SetBackBuffer(g_screenSurface);
     g_systemButtons = new SystemButtonSet();
+    g_messageHistory = new MessageHistory();
     g_currentLayers = g_gameScreenLayers;
     g_currentClickableMap = &GameScreenClickableMap();
 

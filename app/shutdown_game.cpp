@@ -13,6 +13,7 @@
 #include "script/ops/sound_channels.h"
 #include "script/screens/choice_list.h"
 #include "script/screens/clickable_map.h"
+#include "script/screens/message_history.h"
 #include "script/screens/message_windows.h"
 #include "script/screens/system_buttons.h"
 #include "script/vm/vm_state.h"
@@ -36,6 +37,7 @@ void DeleteGlobalArray(T*& array) {
 
 void ShutdownGame() {
     DeleteGlobal(g_movie);  // first: its picture leaves the window, its thread ends
+    DeleteGlobal(g_messageHistory);
     DeleteGlobalArray(g_streamPacks);
     g_gameState.streamPackCount = 0;
     DeleteGlobalArray(g_soundChannels);

@@ -29,6 +29,7 @@ LayerSet* g_rightClickLayers = nullptr;
 LayerSet* g_currentLayers = nullptr;
 ClickableMap* g_currentClickableMap = nullptr;
 SystemButtonSet* g_systemButtons = nullptr;
+MessageHistory* g_messageHistory = nullptr;
 
 Surface* g_screenSurface = nullptr;
 Surface* g_workSurface1 = nullptr;

@@ -16,6 +16,7 @@ class DisplayMode;
 class GameWindow;
 class Input;
 class LayerSet;
+class MessageHistory;
 class MessageWindow;
 class MoviePlayer;
 class PackReader;
@@ -72,6 +73,8 @@ extern LayerSet* g_currentLayers;
 extern ClickableMap* g_currentClickableMap;
 
 extern SystemButtonSet* g_systemButtons;
+// The finished pages of message text and their voices (script/screens/message_history.h).
+extern MessageHistory* g_messageHistory;
 
 // The screen surface is what the window shows and the compositors' target; work surface 1 is
 // where layers are composed and overlays drawn; work surface 2 holds the picture before a

@@ -2,16 +2,27 @@
 
 #include "script/ops/player_hooks.h"
 
+#include "app/globals/globals.h"
+#include "script/screens/message_history.h"
 #include "script/screens/system_buttons.h"
 
 namespace kv {
 
 namespace {
 
+void AppendHistoryPage(std::int32_t window, std::string_view pageText) {
+    if (g_messageHistory) g_messageHistory->AddHistoryPage(static_cast<std::uint32_t>(window), pageText);
+}
+
+bool AppendHistoryVoice(std::int32_t x, std::int32_t y, std::string_view name, std::int32_t volume,
+                        std::int32_t pan) {
+    return g_messageHistory && g_messageHistory->AddVoice(x, y, name, volume, pan);
+}
+
 PlayerHooks g_hooks = {
     .processSystemButton = ProcessSystemButtonPress,
-    .addHistoryPage = nullptr,       // MessageHistory::AddHistoryPage
-    .addHistoryVoice = nullptr,      // MessageHistory::AddVoice
+    .addHistoryPage = AppendHistoryPage,
+    .addHistoryVoice = AppendHistoryVoice,
 };
 
 }  // namespace
