@@ -23,6 +23,7 @@
 #include "script/ops/system_ops.h"
 #include "script/ops/timer_ops.h"
 #include "script/save/save_ops.h"
+#include "script/screens/backlog_view.h"
 #include "script/screens/choice_menu.h"
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_flow.h"
@@ -121,11 +122,11 @@ OpEntry g_operations[kOperationCount] = {
     {"ScriptMessageBox", ScriptMessageBox},  // 77
     {"NameEntryDialog", NameEntryDialog},  // 78
     {"ChoiceMenu", OpRunPhase},  // 79
-    {"SetBacklogWindow", OpNotAvailable},  // 80
-    {"SetBacklogVoiceIcon", OpNotAvailable},  // 81
+    {"SetBacklogWindow", SetBacklogWindow},  // 80
+    {"SetBacklogVoiceIcon", SetBacklogVoiceIcon},  // 81
     {"BacklogView", OpRunPhase},  // 82
-    {"BacklogPageForward", OpNotAvailable},  // 83
-    {"BacklogPageBack", OpNotAvailable},  // 84
+    {"BacklogPageForward", BacklogPageForward},  // 83
+    {"BacklogPageBack", BacklogPageBack},  // 84
     {"ReturnFromRightClickScreen", ReturnFromRightClickScreen},  // 85
     {"SetEffectMessageRedraw", SetEffectMessageRedraw},  // 86
     {"SetSystemButtonSpaceKey", SetSystemButtonSpaceKey},  // 87
@@ -193,9 +194,9 @@ OpEntry g_operations[kOperationCount] = {
     {"ChoiceMenuReady", ChoiceMenuReady},  // 149
     {"ChoiceMenuSelect", ChoiceMenuSelect},  // 150
     {"ChoiceMenuFinish", ChoiceMenuFinish},  // 151
-    {"BacklogViewReady", OpNotAvailable},  // 152
-    {"BacklogViewRun", OpNotAvailable},  // 153
-    {"BacklogViewFinish", OpNotAvailable},  // 154
+    {"BacklogViewReady", BacklogViewReady},  // 152
+    {"BacklogViewRun", BacklogViewRun},  // 153
+    {"BacklogViewFinish", BacklogViewFinish},  // 154
     {"StopAllChannels", StopAllChannels},  // 155
     {"TitleBackSetTitleData", TitleBackSetTitleData},  // 156
     {"Load", Load},  // 157
