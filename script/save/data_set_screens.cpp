@@ -3,6 +3,7 @@
 // screen is built; the screen fills its own pair here when it lands, from the record layouts in
 // script/save/data_set.h.
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -11,9 +12,11 @@
 #include "script/save/data_set_codec.h"
 #include "script/save/data_set_parts.h"
 #include "script/save/save_captures.h"
+#include "script/screens/backlog_view.h"
 #include "script/screens/choice_list.h"
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/clickable_map.h"
+#include "script/screens/message_history.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
 #include "script/screens/system_buttons.h"
@@ -126,8 +129,68 @@ void RestoreMessageWindows(const DataSetArrays& arrays) {
 }
 
 // ---- message history ----
-void CaptureHistory(DataSet&, DataSetArrays&) {}
-void RestoreHistory(const DataSet&, const DataSetArrays&) {}
+namespace {
+
+// Slots past the count hold what an emptied block holds: no position, no name.
+VoiceBlock ToRecord(const std::vector<HistoryVoice>& voices) {
+    VoiceBlock block;
+    block.positions.fill({-1, -1});
+    const std::size_t count = std::min<std::size_t>(voices.size(), kVoiceSlots);
+    block.count = static_cast<std::int32_t>(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        block.volumes[i] = voices[i].volume;
+        block.pans[i] = voices[i].pan;
+        block.positions[i] = {voices[i].x, voices[i].y};
+        block.names[i] = FitField(voices[i].name, kNameField);
+    }
+    return block;
+}
+
+std::vector<HistoryVoice> FromRecord(const VoiceBlock& block) {
+    std::vector<HistoryVoice> voices;
+    const auto count = static_cast<std::size_t>(std::clamp<std::int32_t>(block.count, 0, kVoiceSlots));
+    for (std::size_t i = 0; i < count; ++i) {
+        voices.push_back({block.positions[i].x, block.positions[i].y, block.names[i], block.volumes[i], block.pans[i]});
+    }
+    return voices;
+}
+
+}  // namespace
+
+void CaptureHistory(DataSet& set, DataSetArrays& arrays) {
+    const MessageHistory* history = g_messageHistory;
+    if (history == nullptr) return;
+    for (std::int32_t i = 0; i < history->PageCount(); ++i) {
+        const HistoryPage* page = history->FromNewest(i);
+        arrays.pages.push_back({page->window, FitField(page->text, kPageTextField), ToRecord(page->voices)});
+    }
+    set.backlogWindow = history->backlogWindow;
+    set.backlogFrameLayer = history->backlogFrameLayer;
+    set.voiceIconLayer = history->voiceIcon.layer;
+    set.voiceIconSourceX = history->voiceIcon.sourceX;
+    set.voiceIconSourceY = history->voiceIcon.sourceY;
+    set.voiceIconWidth = history->voiceIcon.width;
+    set.voiceIconHeight = history->voiceIcon.height;
+    set.pendingVoices = ToRecord(history->PendingVoices());
+}
+
+// The pages go back oldest first, each taking its voices through the pending block, as they
+// came in; the windows were made anew, so the view keeps no page of theirs.
+void RestoreHistory(const DataSet& set, const DataSetArrays& arrays) {
+    MessageHistory* history = g_messageHistory;
+    ForgetBacklogWindowPage();
+    if (history == nullptr) return;
+    history->Clear();
+    for (auto page = arrays.pages.rbegin(); page != arrays.pages.rend(); ++page) {
+        history->SetPendingVoices(FromRecord(page->voices));
+        history->AddHistoryPage(page->window, page->text);
+    }
+    history->backlogWindow = set.backlogWindow;
+    history->backlogFrameLayer = set.backlogFrameLayer;
+    history->voiceIcon = {set.voiceIconLayer, set.voiceIconSourceX, set.voiceIconSourceY, set.voiceIconWidth,
+                          set.voiceIconHeight};
+    history->SetPendingVoices(FromRecord(set.pendingVoices));
+}
 
 // ---- system buttons: the record is the capture's (CaptureSystemButtons) ----
 void CaptureButtons(DataSet& set, DataSetArrays& arrays) {

@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/engine.h"
 #include "app/globals/globals.h"
 #include "platform/key_codes.h"
 #include "script/ops/op_state.h"
+#include "script/save/data_set_codec.h"
+#include "script/save/data_set_engine.h"
+#include "script/save/save_captures.h"
 #include "script/screens/backlog_view.h"
 #include "script/screens/message_history.h"
 #include "script/screens/message_window.h"
@@ -29,6 +33,7 @@ class BacklogViewTest : public opstest::OverlayInputTest {
 public:
     void SetUp() override {
         OverlayInputTest::SetUp();
+        kv::ConstructStaticObjects();  // the save captures, the click-wait icons
         WriteVariables("NECEMEM.SNI", "aint 4\ncint 4\ncbyte 8\n");
         frame_ = WritePattern("FRAME", 800, 40, 3);
         icon_ = WritePattern("ICON", 2 * kIconSize, kIconSize, 4);
@@ -37,6 +42,11 @@ public:
             voicePcm_.push_back(kvtest::RampPcm(300, 2, static_cast<std::int16_t>(3 + voicePcm_.size() * 4)));
             WriteFile(std::string(voice) + ".WAV", kvtest::MakeWav16(2, 44100, voicePcm_.back()));
         }
+    }
+
+    void TearDown() override {
+        OverlayInputTest::TearDown();
+        kv::DestroyStaticObjects();
     }
 
     // Window 0 (text 100 high) shows the story; window 1's text area (250 high, at y 310) holds
@@ -319,6 +329,76 @@ TEST_F(BacklogViewTest, TheWaitingMessageGetsItsPageBackWhenTheViewCloses) {
     }
     EXPECT_EQ(Caption().rfind("done", 0), 0u) << Caption();
     EXPECT_EQ(Backlog().pageText, "first\x02second");
+}
+
+}  // namespace
+
+namespace {
+
+struct HistoryContents {
+    std::vector<kv::HistoryPage> pagesNewestFirst;
+    std::vector<kv::HistoryVoice> pending;
+    std::int32_t backlogWindow = 0, frameLayer = 0;
+    kv::VoiceIconSource icon;
+    bool operator==(const HistoryContents&) const = default;
+};
+
+HistoryContents Contents(const kv::MessageHistory& history) {
+    HistoryContents contents{{}, history.PendingVoices(), history.backlogWindow, history.backlogFrameLayer,
+                             history.voiceIcon};
+    for (std::int32_t i = 0; i < history.PageCount(); ++i) contents.pagesNewestFirst.push_back(*history.FromNewest(i));
+    return contents;
+}
+
+kv::DataSetSnapshot EngineSnapshot() {
+    kv::CaptureVmState();
+    kv::CaptureSystemButtons();
+    kv::DataSetSnapshot snapshot;
+    kv::GetDataSet(snapshot);
+    return snapshot;
+}
+
+TEST_F(BacklogViewTest, TheHistoryComesBackWholeFromASavedDataSet) {
+    struct Case {
+        const char* name;
+        int pageCount;
+        int voicesPerPage;
+        int pendingVoices;
+    };
+    const Case cases[] = {
+        {"empty", 0, 0, 0},
+        {"a hundred pages, every voice slot used", 100, 8, 8},
+        {"some pages, voices waiting", 7, 2, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Restart();
+        RunView(BacklogSetup(), {});
+        kv::MessageHistory& history = *kv::g_messageHistory;
+        for (int page = 0; page < c.pageCount; ++page) {
+            for (int v = 0; v < c.voicesPerPage; ++v) {
+                history.AddVoice(v * 10, page, "VOICE" + std::to_string(page) + "_" + std::to_string(v), -v, v);
+            }
+            // The longest text a page holds, and pages of both windows.
+            history.AddHistoryPage(static_cast<std::uint32_t>(page % 2),
+                                   page == 0 ? std::string(1023, 'x') : "page " + std::to_string(page) + "\x01line");
+        }
+        for (int v = 0; v < c.pendingVoices; ++v) history.AddVoice(v, v, "WAIT" + std::to_string(v), 7, -7);
+        const HistoryContents before = Contents(history);
+        const std::vector<std::uint8_t> blob = kv::EncodeBlob(EngineSnapshot());
+
+        Restart();
+        RunView(BacklogSetup(), {});
+        kv::DataSetSnapshot decoded;
+        ASSERT_TRUE(kv::DecodeBlob(blob, decoded));
+        ASSERT_EQ(decoded.arrays.pages.size(), static_cast<std::size_t>(c.pageCount));
+        ASSERT_TRUE(kv::FitsRunningGame(decoded));
+        kv::g_messageHistory->Clear();
+        kv::g_messageHistory->backlogWindow = -1;
+        kv::SetDataSet(decoded);
+        EXPECT_EQ(Contents(*kv::g_messageHistory), before);
+        EXPECT_EQ(kv::EncodeBlob(EngineSnapshot()), blob);
+    }
 }
 
 }  // namespace
