@@ -1,19 +1,24 @@
 // bench_save times writing and reading the save file of a full scene (800x600 screen stretched
-// into a 160x120 thumbnail, ten layers, eight channels, four message windows, 100 history pages)
-// with the thumbnail's PNG encode beside it, and prints the figures at the end.
+// into a 160x120 thumbnail, ten layers, eight channels, four message windows, 100 history pages
+// with two voices each, taken from and put back into the message history) with the thumbnail's
+// PNG encode beside it, and prints the figures at the end.
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "backend/file_service.h"
 #include "backend/hub.h"
 #include "base/memory_file.h"
 #include "bench/bench_runner.h"
+#include "app/globals/globals.h"
 #include "graphics/surface.h"
+#include "script/save/data_set_parts.h"
 #include "script/save/replace_file.h"
 #include "script/save/save_file.h"
+#include "script/screens/message_history.h"
 
 namespace {
 
@@ -34,7 +39,28 @@ kv::DataSetSnapshot FullScene() {
     window.pageText = std::string(400, 'p');
     window.faceName = "Tahoma";
     s.arrays.windows.assign(4, window);
-    s.arrays.pages.assign(100, kv::PageRecord{0, std::string(300, 'h'), {}});
+    return s;
+}
+
+// A full history: 100 pages of 300 bytes, two voices on each.
+kv::MessageHistory& FullHistory() {
+    static kv::MessageHistory history;
+    if (history.PageCount() == 0) {
+        for (int page = 0; page < kv::MessageHistory::kMaxPages; ++page) {
+            history.AddVoice(60, 0, "VOICE_A" + std::to_string(page), -300, 0);
+            history.AddVoice(60, 30, "VOICE_B" + std::to_string(page), -300, 0);
+            history.AddHistoryPage(0, std::string(300, 'h'));
+        }
+        history.backlogWindow = 1;
+    }
+    return history;
+}
+
+// The scene with the history's pages, as a save takes them.
+kv::DataSetSnapshot CaptureScene(const kv::DataSetSnapshot& scene) {
+    kv::DataSetSnapshot s = scene;
+    kv::g_messageHistory = &FullHistory();
+    kv::CaptureHistory(s.set, s.arrays);
     return s;
 }
 
@@ -69,7 +95,7 @@ BENCHMARK(BM_ThumbnailPng)->Unit(benchmark::kMicrosecond);
 void BM_SaveFullScene(benchmark::State& state) {
     const kv::DataSetSnapshot scene = FullScene();
     for (auto _ : state) {
-        const std::vector<std::uint8_t> file = kv::ComposeSaveFile(Thumbnail(), scene);
+        const std::vector<std::uint8_t> file = kv::ComposeSaveFile(Thumbnail(), CaptureScene(scene));
         if (kv::ReplaceFileWhole(backend::Get().Files(), kFolder, kPath, file) != kv::ReplaceResult::Replaced) {
             state.SkipWithError("the save could not be written");
         }
@@ -79,7 +105,9 @@ BENCHMARK(BM_SaveFullScene)->Unit(benchmark::kMicrosecond);
 
 void BM_LoadFullScene(benchmark::State& state) {
     const kv::DataSetSnapshot scene = FullScene();
-    kv::ReplaceFileWhole(backend::Get().Files(), kFolder, kPath, kv::ComposeSaveFile(Thumbnail(), scene));
+    kv::ReplaceFileWhole(backend::Get().Files(), kFolder, kPath, kv::ComposeSaveFile(Thumbnail(), CaptureScene(scene)));
+    kv::MessageHistory loaded;
+    kv::g_messageHistory = &loaded;
     for (auto _ : state) {
         std::vector<std::uint8_t> file;
         auto in = backend::Get().Files().OpenFile(kPath, backend::FileMode::Read);
@@ -88,8 +116,11 @@ void BM_LoadFullScene(benchmark::State& state) {
         if (kv::ReadSaveFile(file, scene.header.version, snapshot) != kv::SaveFileCheck::Sound) {
             state.SkipWithError("the save did not read back");
         }
+        kv::RestoreHistory(snapshot.set, snapshot.arrays);
+        if (loaded.PageCount() != kv::MessageHistory::kMaxPages) state.SkipWithError("the history did not come back");
         benchmark::DoNotOptimize(snapshot);
     }
+    kv::g_messageHistory = nullptr;
 }
 BENCHMARK(BM_LoadFullScene)->Unit(benchmark::kMicrosecond);
 
