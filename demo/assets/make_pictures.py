@@ -239,10 +239,11 @@ def wipe_mask():
 
 def click_icons():
     """The click-wait icons in one strip: four 16 x 16 frames of an arrow that bobs down and up
-    (the click wait), then four of a disc whose bright dot goes round (auto mode); and their
-    mask, black where the icons are."""
-    strip = Canvas(128, 16, (0, 0, 0))
-    mask = Canvas(128, 16, (255, 255, 255))
+    (the click wait), then four of a disc whose bright dot goes round (auto mode), then the
+    backlog's voice icon, a small speaker, at rest and lit; and their mask, black where the
+    icons are."""
+    strip = Canvas(160, 16, (0, 0, 0))
+    mask = Canvas(160, 16, (255, 255, 255))
     for k, dy in enumerate((0, 2, 4, 2)):
         for canvas, colour in ((strip, (255, 230, 140)), (mask, (0, 0, 0))):
             for row in range(6):
@@ -253,6 +254,12 @@ def click_icons():
             canvas.disc(cx, 8, 6, colour)
         angle = k * math.pi / 2
         strip.disc(cx + 3.5 * math.cos(angle), 8 + 3.5 * math.sin(angle), 2, (255, 255, 255))
+    for k, colour in enumerate(((150, 190, 255), (255, 240, 150))):
+        left = 128 + 16 * k
+        for canvas, ink in ((strip, colour), (mask, (0, 0, 0))):
+            canvas.rect(left + 2, 5, left + 6, 11, ink)
+            for column in range(6):
+                canvas.rect(left + 6 + column, 5 - column // 2, left + 7 + column, 11 + column // 2, ink)
     strip.save("ICONS.PNG")
     mask.save("ICONS_M.PNG")
 
@@ -263,6 +270,17 @@ def message_panel():
     c.vertical_gradient((40, 44, 90), (12, 14, 34))
     c.rect(0, 0, 720, 2, (170, 170, 220))
     c.save("MSG_PANEL.PNG")
+
+
+def backlog_panel():
+    """The frame the message history is read on, and its mask: a quarter of the scene shows
+    through."""
+    c = Canvas(720, 500)
+    c.vertical_gradient((20, 24, 60), (8, 10, 28))
+    c.rect(0, 0, 720, 2, (170, 170, 220))
+    c.rect(0, 498, 720, 500, (170, 170, 220))
+    c.save("LOG_PANEL.PNG")
+    Canvas(720, 500, (64, 64, 64)).save("LOG_PANEL_M.PNG")
 
 
 def plate(canvas, x, y, width, height, word, colour, state):
@@ -309,5 +327,6 @@ character("CHAR_B", (30, 30, 40), (200, 80, 90))
 wipe_mask()
 click_icons()
 message_panel()
+backlog_panel()
 panels()
 settings()

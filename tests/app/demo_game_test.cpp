@@ -23,6 +23,9 @@
 #include "graphics/surface.h"
 #include "platform/display_mode.h"
 #include "platform/game_window.h"
+#include "script/ops/op_state.h"
+#include "script/screens/backlog_view.h"
+#include "script/screens/message_history.h"
 #include "script/save/common_data.h"
 #include "script/vm/vm_state.h"
 #include "tests/support/assembled_image.h"
@@ -55,7 +58,7 @@ public:
     void WriteDemo() {
         WriteVariables("NECEMEM.SNI", ReadSource("demo/NECEMEM.kvd"));
         for (const char* script : {"INIT", "SCENE1", "TITLE", "PICTURES", "PAUSE", "STORY", "BUTTONS", "MAP", "RCLICK",
-                                   "AUTO", "SKIP", "VOICE"}) {
+                                   "AUTO", "SKIP", "VOICE", "LOG"}) {
             WriteScript(std::string(script) + ".SNX", DemoScript(script));
         }
         // The demo's pictures, drawn as its build draws them.
@@ -126,6 +129,23 @@ public:
             }
             if (caption == kSettingsCaption) clickAt(0, 400, seen(kSettingsCaption) > 1 ? 494 : 424);
             if (caption == kSaveCaption || caption == kLoadCaption) clickAt(0, 300, 210);
+            // The story, once LOG has lit up: a forward turn of the wheel opens the history, Esc
+            // closes it again.
+            if (openBacklog_ && caption == "kvrebody demo - a story: click to go on") {
+                const kv::OpState& op = kv::CurrentOp();
+                if (backlogStep_ == 0 && kv::g_messageHistory->PageCount() >= 2 && op.operation == 44 && op.phase == 2) {
+                    os.Events().QueueWheel(120);
+                    backlogStep_ = 1;
+                } else if (backlogStep_ == 1 && op.operation == 82 && op.phase == 1) {
+                    backlogPagesShown_ = kv::BacklogView().lastIndex - kv::BacklogView().pageIndex;
+                    backlogIcons_ = static_cast<int>(kv::BacklogView().icons.size());
+                    os.Events().QueueKey(backend::key::Escape, true);
+                    backlogStep_ = 2;
+                } else if (backlogStep_ == 2) {
+                    os.Events().QueueKey(backend::key::Escape, false);
+                    backlogStep_ = 3;
+                }
+            }
             if (caption == "kvrebody demo - second screen") backend::RequestTermination();
         });
         EXPECT_EQ(kv::WinMain(), 0);
@@ -148,6 +168,10 @@ public:
     }
 
     std::vector<std::uint8_t> firstScreen_;
+    bool openBacklog_ = false;
+    int backlogStep_ = 0;
+    int backlogPagesShown_ = 0;
+    int backlogIcons_ = 0;
 };
 
 TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
@@ -156,6 +180,7 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);  // the story read by clicks
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::Yes);
     Os().Dialogs().QueueMessageBoxAnswer(backend::MessageBoxAnswer::No);
+    openBacklog_ = true;
     std::vector<std::string> captions = Play();
     std::string family, given;
     ASSERT_TRUE(backend::FromUtf8(backend::CodePage::ShiftJis, "宮野", family));
@@ -189,6 +214,11 @@ TEST_F(DemoGameTest, PlaysThroughItsScreensAndKeepsTheWindowModeSetting) {
                               "kvrebody demo|Let the story read itself (auto mode)?",
                               "kvrebody demo|Play in full screen?", "kvrebody demo|Open the credits page?"}));
     EXPECT_EQ(Os().Dialogs().UnexpectedDialogs(), 0);
+    // The history opened over the story with the pages read so far, the voiced one with its icon,
+    // and closed again; the story went on.
+    EXPECT_EQ(backlogStep_, 3);
+    EXPECT_EQ(backlogPagesShown_, 2);
+    EXPECT_EQ(backlogIcons_, 1);
     // The title scene, as the real program's window must show it too.
     EXPECT_TRUE(firstScreen_ == ExpectedFirstScreen());
     // The opening movie played to its end before the first caption of the demo.
