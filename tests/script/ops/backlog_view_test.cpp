@@ -402,3 +402,53 @@ TEST_F(BacklogViewTest, TheHistoryComesBackWholeFromASavedDataSet) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page keeps the height of the window it was shown in; a page whose window is gone takes the
+// backlog window's own (its whole text area, 250 high).
+TEST_F(BacklogViewTest, EachPageTakesItsWindowsHeightOrTheBacklogsWhenItsWindowIsGone) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> windowsOldestFirst;
+        std::int32_t lastIndex;
+    };
+    const Case cases[] = {
+        {"two of window 0 fit", {0, 0, 0}, 1},
+        {"window 1 fills the area", {0, 0, 1}, 0},
+        {"window 7 is gone", {0, 0, 7}, 0},
+        {"the highest index", {0, 0xFFFFFFFFu}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Restart();
+        std::vector<kv::HistoryPage> pages;
+        for (std::uint32_t window : c.windowsOldestFirst) pages.push_back({window, "w" + std::to_string(window), {}});
+        StartView(pages);
+        EXPECT_EQ(View().lastIndex, c.lastIndex);
+    }
+}
+
+// The view shows the scene as last shown, without the layers hidden on view: here a sprite (the
+// strip, in layer 0 on top of the background in layer 1).
+TEST_F(BacklogViewTest, TheSceneUnderTheViewLeavesOutTheLayersHiddenOnView) {
+    RunView(BacklogSetup() + R"(
+        calld LoadLayer 1, "BG"
+        calld SetLayerRect 1, 0, 0, -1, -1
+        calld SetLayerVisible 1, 1
+        calld LoadLayer 0, "STRIP"
+        calld SetLayerRect 0, 0, 0, -1, -1
+        calld SetLayerPosition 0, 300, 100
+        calld SetLayerHiddenOnView 0, 1
+    )" + Commit(), ThreePages());
+    ASSERT_TRUE(Viewing());
+    EXPECT_TRUE(ShowsPart(Copy(*kv::g_workSurface1), strip_, 300, 100, 120, 40, 0, 0));
+    Frame();
+    EXPECT_TRUE(ShowsPart(LastPresented(), background_, 300, 100, 120, 40, 300, 100));
+    TapKey(key::Escape);
+    Frames(2);
+    EXPECT_FALSE(Viewing());
+    EXPECT_TRUE(ShowsPart(LastPresented(), strip_, 300, 100, 120, 40, 0, 0));
+}
+
+}  // namespace
