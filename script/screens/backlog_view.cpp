@@ -26,6 +26,8 @@ namespace kv {
 
 namespace {
 
+constexpr std::uint32_t kBacklogViewOperation = 82;
+
 // Scratch words of operation 82.
 constexpr int kPointerTested = 0;  // 0: the next frame hit-tests the pointer whatever it did
 constexpr int kLastPointerX = 1;
@@ -275,6 +277,15 @@ bool TurnPage(std::int32_t direction) {
     return true;
 }
 
+// A view waits beneath the running script: a button pressed in it (its shortcut key, say) ran
+// the script that asks for the view again.
+bool ViewWaitsBeneath() {
+    for (std::int32_t i = 0; i <= g_gameState.opSaveTop && i < kOpSaveDepth; ++i) {
+        if (g_gameState.opSave[i].operation == kBacklogViewOperation) return true;
+    }
+    return false;
+}
+
 bool CheckedLayer(std::int32_t layer) {
     return g_currentLayers != nullptr && g_currentLayers->GetLayer(layer) != nullptr;
 }
@@ -324,7 +335,7 @@ std::uint32_t BacklogViewReady() {
     const MessageHistory* history = g_messageHistory;
     if (history == nullptr || history->PageCount() == 0 ||
         (TheChoiceList().Busy() && history->PageCount() <= 1) || BacklogWindow() == nullptr ||
-        g_currentLayers == nullptr) {
+        g_currentLayers == nullptr || ViewWaitsBeneath()) {
         return CompleteOperation();
     }
     if (g_systemButtons) g_systemButtons->hoverIndex = -1;

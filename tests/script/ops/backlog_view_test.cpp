@@ -287,7 +287,7 @@ TEST_F(BacklogViewTest, TheWaitingMessageGetsItsPageBackWhenTheViewCloses) {
     WriteScript("INIT", BacklogSetup() + R"(
         calld CreateSystemButtons 1
         calld SetSystemButtonImage 1
-        calld DefineSystemButton 0, 700, 10, 0, 0, 20, 10, "LOG", 0
+        calld DefineSystemButton 0, 700, 10, 0, 0, 20, 10, "LOG", 0x26
         calld SetSystemButtonEnable 0, 1
         calld SetSystemButtonVisible 0, 1
         calld SetSystemButtonWheel 0
@@ -317,6 +317,12 @@ TEST_F(BacklogViewTest, TheWaitingMessageGetsItsPageBackWhenTheViewCloses) {
     Frames(2);
     EXPECT_TRUE(Viewing());
     EXPECT_EQ(kv::g_gameState.opSaveTop, 0);
+    // The button's key does press it, but its view does not open over the one beneath.
+    TapKey(key::L);
+    for (int i = 0; i < 10 && !(Viewing() && kv::g_gameState.opSaveTop == 0); ++i) Frame();
+    EXPECT_TRUE(Viewing());
+    EXPECT_EQ(kv::g_gameState.opSaveTop, 0);
+    EXPECT_EQ(Backlog().pageText, "an older page");
 
     TapKey(key::Escape);
     for (int i = 0; i < 10 && kv::CurrentOp().operation != 44; ++i) Frame();
