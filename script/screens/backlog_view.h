@@ -40,7 +40,7 @@ std::uint32_t BacklogViewRun();
 // Closes the view and shows the game screen as it was.
 std::uint32_t BacklogViewFinish();
 
-// What the view shows now, for its tests and the save code.
+// What the view shows now (its tests read it).
 struct BacklogViewState {
     std::int32_t pageIndex = 0;  // pages from the newest to the newest one shown
     std::int32_t lastIndex = 0;  // the page after the oldest one shown
