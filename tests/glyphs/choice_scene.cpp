@@ -7,11 +7,8 @@
 #include <cstdio>
 
 #include "app/globals/globals.h"
-#include "backend/clock_service.h"
-#include "backend/event_queue.h"
 #include "backend/hub.h"
 #include "backend/sdl/sdl_hub.h"
-#include "backend/window_service.h"
 #include "base/build_variant.h"
 #include "graphics/layer_set.h"
 #include "graphics/surface.h"
@@ -19,17 +16,13 @@
 #include "script/screens/click_wait_icons.h"
 #include "script/screens/message_window.h"
 #include "script/screens/message_windows.h"
+#include "tests/glyphs/scene_window.h"
 
 namespace {
 
 constexpr std::int32_t kWidth = 440;
 constexpr std::int32_t kHeight = 160;
 constexpr std::int32_t kCursorSize = 16;
-
-std::int32_t ShowDefault(backend::WindowId window, const backend::WindowMessage& message) {
-    if (message.kind == backend::MessageKind::Destroy) backend::Get().Events().PostQuitMessage();
-    return backend::Get().Windows().DefaultWindowProc(window, message);
-}
 
 // The cursor's picture (orange) and its mask: black, where the picture shows, in a triangle
 // pointing right.
@@ -93,28 +86,7 @@ int main() {
     kv::DrawChoiceCursor(1, -1);
     kv::DrawChoiceItemState(1, true);
 
-    backend::WindowService& windows = backend::Get().Windows();
-    if (!windows.RegisterWindowClass("KVCHOICE", &ShowDefault)) return 1;
-    backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, kWidth, kHeight);
-    outer.x = 40;
-    outer.y = 40;
-    const backend::WindowId shown = windows.CreateWindow("KVCHOICE", "choice", backend::WindowStyle::Framed, outer);
-    if (shown == 0) return 1;
-    windows.ShowWindow(shown);
-    screen.BlitToDC(shown, 0, 0, kWidth, kHeight);
-    const backend::Rect origin = windows.ClientOrigin(shown);
-    std::printf("%d %d %d %d\n", origin.x, origin.y, kWidth, kHeight);
-    std::fflush(stdout);
-
-    backend::WindowMessage message;
-    for (;;) {
-        if (!backend::Get().Events().PeekMessage(message)) {
-            backend::Get().Clock().Sleep(10);
-            continue;
-        }
-        if (message.kind == backend::MessageKind::Quit) break;
-        windows.DispatchMessage(message);
-    }
+    const int shown = glyphscene::ShowUntilClosed(screen, "KVCHOICE", "choice", kWidth, kHeight);
     kv::TheChoiceList().Free();
     kv::FreeMessageWindows();
     kv::DestroyClickWaitIcons();
@@ -122,5 +94,5 @@ int main() {
     kv::g_gameScreenLayers = nullptr;
     kv::g_screenSurface = kv::g_workSurface1 = nullptr;
     backend::Uninstall();
-    return 0;
+    return shown;
 }

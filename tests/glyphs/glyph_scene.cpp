@@ -9,15 +9,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "backend/clock_service.h"
 #include "backend/code_page.h"
-#include "backend/event_queue.h"
 #include "backend/hub.h"
 #include "backend/sdl/sdl_hub.h"
-#include "backend/window_service.h"
 #include "base/build_variant.h"
 #include "graphics/font.h"
 #include "graphics/surface.h"
+#include "tests/glyphs/scene_window.h"
 
 namespace {
 
@@ -48,11 +46,6 @@ void DrawLine(kv::Font& font, kv::Surface& surface, std::int32_t top, const char
     }
 }
 
-std::int32_t ShowDefault(backend::WindowId window, const backend::WindowMessage& message) {
-    if (message.kind == backend::MessageKind::Destroy) backend::Get().Events().PostQuitMessage();
-    return backend::Get().Windows().DefaultWindowProc(window, message);
-}
-
 }  // namespace
 
 int main() {
@@ -75,28 +68,7 @@ int main() {
     font.glyphFormat = kv::kGlyphFormatMono;
     DrawLine(font, picture, kMargin + 64, line, page);
 
-    backend::WindowService& windows = backend::Get().Windows();
-    if (!windows.RegisterWindowClass("KVGLYPHS", &ShowDefault)) return 1;
-    backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, kWidth, kHeight);
-    outer.x = 40;
-    outer.y = 40;
-    const backend::WindowId window = windows.CreateWindow("KVGLYPHS", "glyphs", backend::WindowStyle::Framed, outer);
-    if (window == 0) return 1;
-    windows.ShowWindow(window);
-    picture.BlitToDC(window, 0, 0, kWidth, kHeight);
-    const backend::Rect origin = windows.ClientOrigin(window);
-    std::printf("%d %d %d %d\n", origin.x, origin.y, kWidth, kHeight);
-    std::fflush(stdout);
-
-    backend::WindowMessage message;
-    for (;;) {
-        if (!backend::Get().Events().PeekMessage(message)) {
-            backend::Get().Clock().Sleep(10);
-            continue;
-        }
-        if (message.kind == backend::MessageKind::Quit) break;
-        windows.DispatchMessage(message);
-    }
+    const int shown = glyphscene::ShowUntilClosed(picture, "KVGLYPHS", "glyphs", kWidth, kHeight);
     backend::Uninstall();
-    return 0;
+    return shown;
 }

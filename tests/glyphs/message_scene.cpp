@@ -7,14 +7,12 @@
 
 #include <cstdio>
 
-#include "backend/clock_service.h"
-#include "backend/event_queue.h"
 #include "backend/hub.h"
 #include "backend/sdl/sdl_hub.h"
-#include "backend/window_service.h"
 #include "base/build_variant.h"
 #include "graphics/surface.h"
 #include "script/screens/message_window.h"
+#include "tests/glyphs/scene_window.h"
 
 namespace {
 
@@ -29,11 +27,6 @@ constexpr const char* kJapaneseText =
 constexpr const char* kChineseText =
     "\xA1\xB8\xBA\xBA\xD7\xD6\xBA\xCD\xC6\xB4\xD2\xF4\xB5\xC4\xA1\xA2\xBA\xDC\xB3\xA4\xB5\xC4\xD2\xBB\xD0\xD0"
     "\xD4\xDA\xD3\xD2\xB1\xDF\xD5\xDB\xD0\xD0\xA1\xA3\xA1\xB9";
-
-std::int32_t ShowDefault(backend::WindowId window, const backend::WindowMessage& message) {
-    if (message.kind == backend::MessageKind::Destroy) backend::Get().Events().PostQuitMessage();
-    return backend::Get().Windows().DefaultWindowProc(window, message);
-}
 
 }  // namespace
 
@@ -65,28 +58,7 @@ int main() {
         }
     }
 
-    backend::WindowService& windows = backend::Get().Windows();
-    if (!windows.RegisterWindowClass("KVMESSAGE", &ShowDefault)) return 1;
-    backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, kWidth, kHeight);
-    outer.x = 40;
-    outer.y = 40;
-    const backend::WindowId window = windows.CreateWindow("KVMESSAGE", "message", backend::WindowStyle::Framed, outer);
-    if (window == 0) return 1;
-    windows.ShowWindow(window);
-    picture.BlitToDC(window, 0, 0, kWidth, kHeight);
-    const backend::Rect origin = windows.ClientOrigin(window);
-    std::printf("%d %d %d %d\n", origin.x, origin.y, kWidth, kHeight);
-    std::fflush(stdout);
-
-    backend::WindowMessage message;
-    for (;;) {
-        if (!backend::Get().Events().PeekMessage(message)) {
-            backend::Get().Clock().Sleep(10);
-            continue;
-        }
-        if (message.kind == backend::MessageKind::Quit) break;
-        windows.DispatchMessage(message);
-    }
+    const int shown = glyphscene::ShowUntilClosed(picture, "KVMESSAGE", "message", kWidth, kHeight);
     backend::Uninstall();
-    return 0;
+    return shown;
 }
