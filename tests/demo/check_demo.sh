@@ -10,6 +10,7 @@ set -euo pipefail
 game=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
+. "$(dirname "$0")/../support/xvfb.sh"
 trap 'rm -rf "$work"' EXIT
 
 wait_exit() {  # pid seconds
@@ -82,12 +83,7 @@ if during < 300 or during < 8 * after:
 PY
 
 echo "-- Xvfb"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-# A check that fails leaves no program behind on the display it takes away.
-trap 'kill -KILL ${pid:-} 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+start_xvfb 1024x768
 DISPLAY=$display SDL_AUDIODRIVER=dummy "$game/kvrebody" 2>"$work/x11.err" &
 pid=$!
 # No window manager draws a frame, but the window is placed as if one did: the framed outer

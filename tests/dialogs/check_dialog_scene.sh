@@ -16,11 +16,8 @@ update=${2:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 expected=$root/tests/dialogs/expected
 work=$(mktemp -d)
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+. "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb 1024x768
 
 status=0
 check() {  # name picture

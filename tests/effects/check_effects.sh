@@ -10,6 +10,7 @@ set -euo pipefail
 game=$1
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
+. "$(dirname "$0")/../support/xvfb.sh"
 trap 'rm -rf "$work"' EXIT
 # numpy is Debian's, for the system's Python.
 python=/usr/bin/python3
@@ -18,11 +19,7 @@ python=/usr/bin/python3
 cp "$game/kvrebody" "$game/INIT.SNX" "$game/NECEMEM.SNI" "$work/"
 "$python" "$here/effect_scene.py" pictures "$work"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+start_xvfb 1024x768
 
 DISPLAY=$display SDL_AUDIODRIVER=dummy "$work/kvrebody" 2>"$work/program.err" &
 pid=$!

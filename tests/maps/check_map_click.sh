@@ -7,6 +7,7 @@ set -euo pipefail
 build=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
+. "$(dirname "$0")/../support/xvfb.sh"
 trap 'rm -rf "$work"' EXIT
 pictures=$build/demo-work/pictures
 
@@ -22,24 +23,11 @@ frame() { echo "( $pictures/PANELS.PNG -crop 160x48+$1+$2 +repage ) -geometry +$
 convert "$pictures/BG_PARK.PNG" $(frame 160 112 60 100) $(frame 320 160 60 170) $(frame 160 208 60 240) \
   $(frame 320 160 560 480) "$work/expected.png"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY=$display
+start_xvfb 1024x768
 SDL_AUDIODRIVER=dummy "$work/kvrebody" 2>"$work/x11.err" &
 pid=$!
 
 # As in the demo check, the client area sits at 112,97 of the 1024x768 screen.
-caption_shown() {  # the window's caption is the text
-  local i
-  for i in $(seq 50); do
-    xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
 caption_shown map || { cat "$work/x11.err" >&2; echo "the map does not come up" >&2; kill -TERM "$pid"; exit 1; }
 xdotool mousemove $((112 + 140)) $((97 + 190))
 differing=""

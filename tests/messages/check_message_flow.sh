@@ -9,6 +9,7 @@ set -euo pipefail
 build=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
+. "$(dirname "$0")/../support/xvfb.sh"
 trap 'rm -rf "$work"' EXIT
 pictures=$build/demo-work/pictures
 
@@ -17,12 +18,7 @@ cp "$pictures/BG_ROOM.PNG" "$pictures/ICONS.PNG" "$pictures/ICONS_M.PNG" "$work/
 "$build/tools/kvasm" asm "$root/tests/messages/message_scene.kvs" -o "$work/INIT.SNX"
 "$build/tools/kvasm" sni "$root/tests/messages/message_scene.kvd" -o "$work/NECEMEM.SNI"
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill -KILL ${pid:-} 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY=$display
+start_xvfb 1024x768
 
 fail() {
   echo "$1" >&2
@@ -42,14 +38,6 @@ stop() {  # SIGTERM ends the game normally, which writes the common data
   kill -TERM "$pid"
   for i in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   wait "$pid" || fail "the program did not end cleanly"
-}
-caption_shown() {  # text [tenths of a second]: the window's caption becomes the text
-  local i
-  for i in $(seq "${2:-50}"); do
-    xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
 }
 # As in the demo check, the client area sits at 112,97 of the 1024x768 screen.
 shot() {

@@ -13,6 +13,7 @@ update=${2:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 expected=$root/tests/saves/expected/save-screen.png
 work=$(mktemp -d)
+. "$(dirname "$0")/../support/xvfb.sh"
 trap 'rm -rf "$work"' EXIT
 pictures=$build/demo-work/pictures
 
@@ -63,22 +64,9 @@ head -c 5000 /dev/urandom >"$work/sav/SAVE04.KVR"
 rm -f "$work/sav/SAVE05.KVR"
 
 "$build/tools/kvasm" asm "$root/tests/saves/save_screen.kvs" -o "$work/INIT.SNX"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -wr -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill -KILL ${pid:-} 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY=$display
+start_xvfb 1024x768
 start_alone env SDL_AUDIODRIVER=dummy "$work/kvrebody" 2>"$work/x11.err"
 
-caption_shown() {  # the window's caption is the text
-  local i
-  for i in $(seq 50); do
-    xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # The box about the damaged file holds the screen back until it is closed.
 caption_shown reading || { cat "$work/x11.err" >&2; echo "the slot screen does not come up" >&2; exit 1; }
 sleep 1
