@@ -7,7 +7,7 @@ root=$(pwd)
 
 packages=(
   g++ cmake ninja-build pkg-config git
-  libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
+  libsdl2-dev libx11-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev
   libfreetype-dev libfontconfig-dev fonts-wine fonts-vlgothic fonts-wqy-microhei
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   googletest libgtest-dev libbenchmark-dev lua5.4 liblua5.4-dev

@@ -5,7 +5,8 @@
 # real program on the demo game (offscreen, with SDL's disk audio driver, and in a real window
 # under Xvfb) and on a scene of layers whose every picture through the six screen effects is
 # compared with the effects' formulas (under Xvfb), a clickable map worked with the real pointer
-# (under Xvfb), messages read with the real pointer, in auto and in skip mode (under Xvfb), the
+# (under Xvfb), the game ended by losing its X server and by a hang-up signal (under Xvfb),
+# messages read with the real pointer, in auto and in skip mode (under Xvfb), the
 # load screen over three saves and a damaged file (under Xvfb), a line of Japanese and one of
 # Chinese drawn from the installed fonts, a message window's page in each and an open choice
 # menu, in a real window under Xvfb, and the name-entry dialog and the exit question drawn by the
@@ -65,6 +66,9 @@ fi
 
 step "the program on the demo game"
 "$root/tests/demo/check_demo.sh" "$out/normal/demo-game"
+
+step "losing the display and a hang-up end the game cleanly, with the common data written"
+"$root/tests/app/check_display_lost.sh" "$out/normal"
 
 step "the six screen effects of a scene of layers, in a real window"
 "$root/tests/effects/check_effects.sh" "$out/normal/effect-scene-game"

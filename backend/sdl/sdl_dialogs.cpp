@@ -126,7 +126,7 @@ bool SdlDialogs::RunSession(BoxScreen& screen, WindowId host, DialogSession& ses
             screen.Show(session);
         }
     }
-    if (textInput != textInputBefore) textInputBefore ? SDL_StartTextInput() : SDL_StopTextInput();
+    if (textInput != textInputBefore && !DisplayLost()) textInputBefore ? SDL_StartTextInput() : SDL_StopTextInput();
     // The pump after the box ends the program.
     if (terminated) RequestTermination();
     return !terminated;

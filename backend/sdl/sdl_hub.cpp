@@ -31,6 +31,8 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    // The terminal that started the game was closed.
+    ::sigaction(SIGHUP, &action, nullptr);
 
     Services services;
     services.files = std::make_unique<PosixFileService>(page, RunningProgramLocation());

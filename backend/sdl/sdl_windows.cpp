@@ -10,6 +10,8 @@ namespace backend {
 SdlWindows::SdlWindows(EventQueue& events, CodePage page) : WindowTable(events), page_(page) {}
 
 SdlWindows::~SdlWindows() {
+    // Without its display SDL cannot take anything down; the process is about to end anyway.
+    if (ForgetLostDisplay()) return;
     for (auto& entry : natives_) DestroyNative(entry.second);
     natives_.clear();
     if (videoReady_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -18,7 +20,18 @@ SdlWindows::~SdlWindows() {
     SDL_Quit();
 }
 
+bool SdlWindows::ForgetLostDisplay() {
+    if (!DisplayLost()) return false;
+    // The windows, renderers and textures are left as they are: destroying them would talk to a
+    // server that is not there.
+    natives_.clear();
+    videoReady_ = false;
+    videoFailed_ = true;
+    return true;
+}
+
 bool SdlWindows::EnsureVideo() {
+    if (ForgetLostDisplay()) return false;
     if (videoReady_) return true;
     if (videoFailed_) return false;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -46,6 +59,7 @@ bool SdlWindows::OnWindowCreated(WindowId id, WindowRecord& record) {
     native.window = SDL_CreateWindow(title.c_str(), record.outer.x - frame.x, record.outer.y - frame.y, clientWidth,
                                      clientHeight, SDL_WINDOW_HIDDEN);
     if (!native.window) return false;
+    WatchDisplayOf(native.window);
     // No vsync: presenting must never hold the frame loop back.
     native.renderer = SDL_CreateRenderer(native.window, -1, 0);
     if (!native.renderer) native.renderer = SDL_CreateRenderer(native.window, -1, SDL_RENDERER_SOFTWARE);
@@ -81,6 +95,7 @@ void SdlWindows::DestroyNative(NativeWindow& native) {
 }
 
 void SdlWindows::OnWindowDestroyed(WindowId id, WindowRecord&) {
+    if (ForgetLostDisplay()) return;
     auto it = natives_.find(id);
     if (it == natives_.end()) return;
     DestroyNative(it->second);
@@ -88,6 +103,7 @@ void SdlWindows::OnWindowDestroyed(WindowId id, WindowRecord&) {
 }
 
 void SdlWindows::OnWindowChanged(WindowId id, WindowRecord& record, WindowChange change) {
+    if (ForgetLostDisplay()) return;
     auto it = natives_.find(id);
     if (it == natives_.end()) return;
     NativeWindow& native = it->second;
@@ -126,6 +142,7 @@ void SdlWindows::NoteMoved(WindowId window, int clientX, int clientY) {
 }
 
 void SdlWindows::ShowWindow(WindowId window) {
+    ForgetLostDisplay();
     WindowRecord* record = FindWindow(window);
     auto it = natives_.find(window);
     if (!record || it == natives_.end()) return;
@@ -137,6 +154,7 @@ void SdlWindows::ShowWindow(WindowId window) {
 }
 
 void SdlWindows::SetForegroundWindow(WindowId window) {
+    ForgetLostDisplay();
     auto it = natives_.find(window);
     if (it != natives_.end()) SDL_RaiseWindow(it->second.window);
 }
@@ -165,6 +183,7 @@ void SdlWindows::ShowTexture(NativeWindow& native) {
 }
 
 void SdlWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
+    ForgetLostDisplay();
     auto it = natives_.find(window);
     if (it == natives_.end() || !pixels.bits) return;
     NativeWindow& native = it->second;
@@ -192,6 +211,7 @@ void SdlWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
 }
 
 void SdlWindows::ShowOverlay(WindowId window, const PixelView& pixels) {
+    ForgetLostDisplay();
     auto it = natives_.find(window);
     if (it == natives_.end() || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
     NativeWindow& native = it->second;
@@ -222,6 +242,7 @@ void SdlWindows::ShowOverlay(WindowId window, const PixelView& pixels) {
 }
 
 void SdlWindows::HideOverlay(WindowId window) {
+    ForgetLostDisplay();
     auto it = natives_.find(window);
     if (it == natives_.end() || !it->second.overlayShown) return;
     it->second.overlayShown = false;
@@ -230,18 +251,21 @@ void SdlWindows::HideOverlay(WindowId window) {
 }
 
 WindowId SdlWindows::FindId(Uint32 sdlWindowId) const {
+    if (DisplayLost()) return 0;
     for (const auto& entry : natives_)
         if (SDL_GetWindowID(entry.second.window) == sdlWindowId) return entry.first;
     return 0;
 }
 
 SDL_Window* SdlWindows::NativeWindowOf(WindowId window) const {
+    if (DisplayLost()) return nullptr;
     auto it = natives_.find(window);
     return it != natives_.end() ? it->second.window : nullptr;
 }
 
 std::int32_t SdlWindows::DefaultWindowProc(WindowId window, const WindowMessage& message) {
     if (message.kind == MessageKind::Paint) {
+        ForgetLostDisplay();
         auto it = natives_.find(window);
         if (it != natives_.end()) ShowTexture(it->second);
         return 0;

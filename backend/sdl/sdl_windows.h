@@ -8,6 +8,7 @@
 #include <map>
 
 #include "backend/code_page.h"
+#include "backend/sdl/x11_display_watch.h"
 #include "backend/window_table.h"
 
 namespace backend {
@@ -27,8 +28,9 @@ public:
     std::int32_t DefaultWindowProc(WindowId window, const WindowMessage& message) override;
 
     // ---- for the event pump and the message boxes ----
-    bool VideoReady() const { return videoReady_; }
-    bool VideoFailed() const { return videoFailed_; }
+    // Both follow the display: once it is gone there is no video, and it cannot come back.
+    bool VideoReady() const { return videoReady_ && !DisplayLost(); }
+    bool VideoFailed() const { return videoFailed_ || DisplayLost(); }
     // Drivers without focus events (offscreen, dummy): a shown window is the active one, and
     // no box can be shown to anybody.
     bool FocusFollowsShow() const { return focusFollowsShow_; }
@@ -59,6 +61,8 @@ private:
     };
 
     bool EnsureVideo();
+    // True once the display is gone; the first call lets go of every native window unreleased.
+    bool ForgetLostDisplay();
     void ShowTexture(NativeWindow& native);
     static void DestroyNative(NativeWindow& native);
 
