@@ -88,10 +88,13 @@ public:
     virtual std::int32_t DefaultWindowProc(WindowId window, const WindowMessage& message) = 0;
 
     // Key states are indexed by the engine's key codes (backend/key_codes.h), bit 7 set while
-    // down. The state changes only when events are pumped, so two reads between two pumps are
-    // equal. Reads fail while the window is not the one in front.
+    // down. The state changes only when events are pumped; a key or button pressed and released
+    // since the last read reads as down once. Reads fail while the window is not the one in front.
     virtual bool HasInputFocus(WindowId window) = 0;
     virtual bool ReadKeyboard(WindowId window, std::uint8_t keys[256]) = 0;
+    // The keys down now, leaving a tap since the last read for the next ReadKeyboard: for a
+    // caller that only looks at what is held.
+    virtual bool PeekKeyboard(WindowId window, std::uint8_t keys[256]) = 0;
     virtual bool ReadMouse(WindowId window, MouseSnapshot& mouse) = 0;
 };
 

@@ -207,6 +207,13 @@ bool WindowTable::ReadKeyboard(WindowId window, std::uint8_t keys[256]) {
     return true;
 }
 
+bool WindowTable::PeekKeyboard(WindowId window, std::uint8_t keys[256]) {
+    if (!HasInputFocus(window)) return false;
+    std::lock_guard<std::mutex> lock(inputMutex_);
+    std::copy(std::begin(keys_), std::end(keys_), keys);
+    return true;
+}
+
 bool WindowTable::ReadMouse(WindowId window, MouseSnapshot& mouse) {
     if (!HasInputFocus(window)) return false;
     std::lock_guard<std::mutex> lock(inputMutex_);

@@ -42,6 +42,7 @@ public:
 
     bool HasInputFocus(WindowId window) override;
     bool ReadKeyboard(WindowId window, std::uint8_t keys[256]) override;
+    bool PeekKeyboard(WindowId window, std::uint8_t keys[256]) override;
     bool ReadMouse(WindowId window, MouseSnapshot& mouse) override;
 
     // Messages a service posts to a window for itself (a movie's next picture): the default

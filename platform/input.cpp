@@ -127,6 +127,12 @@ void Input::UpdateMouse(bool reacquire) {
     for (int i = 0; i < 4; ++i) buttons_[i] = fresh.buttons[i] != 0 ? 1 : 0;
 }
 
+bool Input::PeekCtrlHeld() {
+    std::uint8_t now[256];
+    if (!keyboardAcquired_ || !backend::Get().Windows().PeekKeyboard(window_, now)) return false;
+    return ((now[key::LeftControl] | now[key::RightControl]) & 0x80) != 0;
+}
+
 void RefreshInput() {
     if (!g_input) return;
     g_input->UpdateKeyboard(true);
@@ -145,5 +151,7 @@ bool IsCtrlHeld() {
     if (!g_input) return false;
     return g_input->KeyDown(key::LeftControl) || g_input->KeyDown(key::RightControl);
 }
+
+bool IsCtrlHeldNow() { return g_input != nullptr && g_input->PeekCtrlHeld(); }
 
 }  // namespace kv

@@ -66,6 +66,9 @@ public:
     const std::uint8_t* Keys() const { return keys_; }
     const std::uint8_t* PreviousKeys() const { return previousKeys_; }
 
+    // Whether either Ctrl key is down now; the snapshots stay as they are.
+    bool PeekCtrlHeld();
+
     bool IsCreated() const { return directInputMade_; }
     bool KeyboardAcquired() const { return keyboardAcquired_; }
     bool MouseAcquired() const { return mouseAcquired_; }
@@ -104,5 +107,9 @@ bool IsDecidePressed();
 // Either Ctrl key is down in the current snapshot (a level, not an edge). False without an
 // Input object.
 bool IsCtrlHeld();
+// Either Ctrl key is down now, asked of the keyboard without moving the snapshots or taking a
+// key tapped since the last read: for a frame whose operation reads the input after this. False
+// without an Input object or while the keyboard cannot be read.
+bool IsCtrlHeldNow();
 
 }  // namespace kv

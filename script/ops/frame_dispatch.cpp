@@ -38,8 +38,18 @@ void ReportHandlerFault() {
 
 // Steps the running effect. False when the frame must end here (the script waits for the effect).
 bool RunScreenEffect() {
-    RefreshInput();
-    if (IsCtrlHeld() || g_gameState.skipMode) {
+    // The effect needs only Ctrl. While the script runs on, the operation called after it reads
+    // the input itself, and a read here would turn a release since the last frame into the
+    // previous state before that operation saw it: the click would be lost. While the script
+    // waits for the effect nothing else reads, and the read lets clicks made meanwhile pass.
+    bool ctrl = false;
+    if (g_gameState.scriptRunsOn) {
+        ctrl = IsCtrlHeldNow();
+    } else {
+        RefreshInput();
+        ctrl = IsCtrlHeld();
+    }
+    if (ctrl || g_gameState.skipMode) {
         // Skipping: the effect ends at once on its final picture.
         ShowEffectFinalPicture();
         if (MessagesOverEffects()) RedrawShownMessageWindows();

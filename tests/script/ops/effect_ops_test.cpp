@@ -1,12 +1,15 @@
 // Operation 26 driven by scripts: each of the six screen effects presented step by step and
 // compared with reference pictures computed from the formulas, the ways an effect is skipped,
-// the script running on during an effect, and the argument errors.
+// the script running on during an effect, clicks made while it runs on, and the argument
+// errors.
 
 #include <gtest/gtest.h>
 
+#include "app/globals/globals.h"
 #include "backend/key_codes.h"
 #include "graphics/layer_set.h"
 #include "script/ops/op_state.h"
+#include "script/vm/vm_state.h"
 #include "tests/script/ops/layer_scene_fixture.h"
 
 namespace {
@@ -176,6 +179,142 @@ TEST_F(EffectOpsTest, SkippedEffectsShowTheNewSceneAtOnceAndRunOnLetsTheScriptGo
         Frames(8);  // the clock stands still: the effect does not step
         EXPECT_EQ(kv::g_gameState.effectRunning, 1);
         EXPECT_EQ(Caption() == "over", runsOn);
+    }
+}
+
+// ---- clicks while the script runs on ----
+
+constexpr std::uint32_t kWaitClick = 15;
+constexpr std::uint32_t kMessageFlow = 44;
+constexpr std::uint32_t kMessageClickWait = 2;  // the message's phase that waits for a click
+
+// Window 1, its text shown at once.
+constexpr const char* kMessageWindow = R"(
+    calld OpAllocTextWindows 2
+    calld SetMessageWindowRects 1, 40, 390, 720, 160, 50, 400, 700, 140
+    calld SetMessageInstant 1, byte 1
+    calld ResetTextWindow 1
+)";
+
+// Each kind run on, with its number of steps (the pictures it presents).
+struct RunOnEffect {
+    const char* arguments;
+    int steps;
+};
+constexpr RunOnEffect kRunOnEffects[] = {
+    {"0, 4, byte 1, 3", 5}, {"1, 4, 0, byte 1, 4", 5}, {"2, byte 1, 2", 21},
+    {"3, byte 1, 2", 21},   {"4, byte 1, 2", 61},      {"5, byte 1, 2", 61},
+};
+
+class EffectClickTest : public EffectOpsTest {
+public:
+    // Runs frames on a still clock (the effect does not step) until the operation waits in the
+    // phase given.
+    bool ReachWait(std::uint32_t operation, std::uint32_t phase) {
+        for (int i = 0; i < 50; ++i) {
+            if (kv::CurrentOp().operation == operation && kv::CurrentOp().phase == phase) return true;
+            Frame();
+        }
+        return false;
+    }
+    // One frame in which the effect takes its next step.
+    void StepFrame() {
+        Os().Clock().AdvanceClock(11);
+        Frame();
+    }
+    std::int32_t StackTopValue() const {
+        return static_cast<std::int32_t>(kv::g_vm->StackEntry(kv::g_vm->StackTop()).value);
+    }
+};
+
+// A release that comes in a frame in which a run-on effect steps reaches the click wait of that
+// frame, at the effect's first step and at its last.
+TEST_F(EffectClickTest, AReleaseInAFrameWhereTheEffectStepsEndsTheClickWait) {
+    for (const RunOnEffect& effect : kRunOnEffects) {
+        for (int releaseStep : {1, effect.steps}) {
+            SCOPED_TRACE(testing::Message() << effect.arguments << ", release at step " << releaseStep);
+            Restart();
+            WriteEffectScript(effect.arguments, "", "call OpWaitClick 0\n");
+            Start();
+            ASSERT_TRUE(RunUntilCaption("old shown"));
+            ASSERT_TRUE(ReachWait(kWaitClick, 1));
+            ASSERT_EQ(kv::g_gameState.effectRunning, 1);
+            for (int step = 1; step < releaseStep; ++step) StepFrame();
+            Os().Events().QueueMouseButton(0, true);
+            Frame();
+            ASSERT_EQ(kv::CurrentOp().operation, kWaitClick);
+            Os().Events().QueueMouseButton(0, false);
+            StepFrame();
+            EXPECT_EQ(kv::g_gameState.effectRunning, releaseStep < effect.steps ? 1 : 0);
+            EXPECT_NE(kv::CurrentOp().operation, kWaitClick);
+            EXPECT_EQ(StackTopValue(), 1);
+        }
+    }
+}
+
+// The same for a message waiting for its click: the release turns to the rest of the text.
+TEST_F(EffectClickTest, AReleaseInAFrameWhereTheEffectStepsGoesOnWithTheMessage) {
+    WriteEffectScript("0, 16, byte 1, 3", kMessageWindow, "call MessageFlow 1, \"ab\\wcd\", 0, 1\n");
+    Start();
+    ASSERT_TRUE(RunUntilCaption("old shown"));
+    ASSERT_TRUE(ReachWait(kMessageFlow, kMessageClickWait));
+    StepFrame();
+    Os().Events().QueueMouseButton(0, true);
+    StepFrame();
+    ASSERT_EQ(kv::CurrentOp().phase, kMessageClickWait);
+    Os().Events().QueueMouseButton(0, false);
+    StepFrame();
+    EXPECT_EQ(kv::g_gameState.effectRunning, 1);
+    EXPECT_NE(kv::CurrentOp().phase, kMessageClickWait);
+}
+
+// The click with which the player takes the game back from auto mode does with the waiting
+// click wait or message what it does when no effect runs.
+TEST_F(EffectClickTest, TheClickThatEndsAutoModeActsAsItDoesWithoutAnEffect) {
+    struct Outcome {
+        bool autoModeAfterPress, waitingAfterPress, waitingAfterRelease;
+        bool operator==(const Outcome&) const = default;
+    };
+    struct Wait {
+        const char* name;
+        const char* prelude;
+        const char* lines;
+        std::uint32_t operation, phase;
+    };
+    const Wait waits[] = {
+        {"click wait", "", "calld StartAutoMode\ncall OpWaitClick 0\n", kWaitClick, 1},
+        {"message", kMessageWindow, "calld StartAutoMode\ncall MessageFlow 1, \"ab\\wcd\", 0, 1\n", kMessageFlow,
+         kMessageClickWait},
+    };
+    auto waiting = [](const Wait& wait) {
+        return kv::CurrentOp().operation == wait.operation && kv::CurrentOp().phase == wait.phase;
+    };
+    auto play = [&](const Wait& wait, const char* effect, bool tapInOneFrame) {
+        Restart();
+        WriteEffectScript(effect, wait.prelude, wait.lines);
+        Start();
+        EXPECT_TRUE(RunUntilCaption("old shown"));
+        EXPECT_TRUE(ReachWait(wait.operation, wait.phase));
+        EXPECT_EQ(kv::g_gameState.autoMode, 1);
+        Os().Events().QueueMouseButton(0, true);
+        if (tapInOneFrame) Os().Events().QueueMouseButton(0, false);
+        StepFrame();
+        Outcome outcome{kv::g_gameState.autoMode != 0, waiting(wait), false};
+        Os().Events().QueueMouseButton(0, false);
+        StepFrame();
+        outcome.waitingAfterRelease = waiting(wait);
+        return outcome;
+    };
+    for (const Wait& wait : waits) {
+        for (bool tapInOneFrame : {false, true}) {
+            SCOPED_TRACE(testing::Message() << wait.name << ", "
+                                            << (tapInOneFrame ? "pressed and released between two frames"
+                                                              : "released a frame later"));
+            const Outcome withoutEffect = play(wait, "-1, 1", tapInOneFrame);
+            const Outcome withEffect = play(wait, "0, 16, byte 1, 3", tapInOneFrame);
+            EXPECT_FALSE(withoutEffect.autoModeAfterPress);
+            EXPECT_TRUE(withEffect == withoutEffect);
+        }
     }
 }
 

@@ -229,17 +229,23 @@ TEST_F(HousekeepingTest, AnEffectHoldsTheScriptUnlessItRunsOnOrIsCutShort) {
     EXPECT_EQ(effectFrame(false), 1u);  // so does skip mode
 }
 
-TEST_F(HousekeepingTest, TheEffectsInputReadEatsTheReleaseTheOperationWouldSee) {
-    StartWaiting();
-    Os().Events().QueueKey(key::Return, true);
-    Frame();
-    StartOneStepEffect(/*runsOn=*/true);
-    Os().Events().QueueKey(key::Return, false);
-    Frame();
-    EXPECT_TRUE(Waiting());
-    // The same release without an effect ends the wait.
-    TapKey(key::Return);
-    EXPECT_FALSE(Waiting());
+// An effect that the script runs on during leaves the input to the operation: a release in the
+// frame of its step ends the wait then. One that holds the script reads the input itself, so a
+// release while it runs is gone when the operation goes on.
+TEST_F(HousekeepingTest, TheEffectLeavesTheReleaseToTheOperationOnlyWhileTheScriptRunsOn) {
+    for (bool runsOn : {true, false}) {
+        SCOPED_TRACE(runsOn ? "runs on" : "holds the script");
+        Restart();
+        StartWaiting();
+        Os().Events().QueueKey(key::Return, true);
+        Frame();
+        StartOneStepEffect(runsOn);
+        Os().Events().QueueKey(key::Return, false);
+        Frame();
+        EXPECT_EQ(kv::g_gameState.effectRunning, 0);
+        Frame();
+        EXPECT_EQ(Waiting(), !runsOn);
+    }
 }
 
 TEST_F(HousekeepingTest, NoFrameWorkWhileTheWindowIsInactive) {
