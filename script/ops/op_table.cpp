@@ -1,5 +1,6 @@
 #include "script/ops/op_table.h"
 
+#include <iterator>
 #include <string>
 
 #include "app/globals/globals.h"
@@ -34,186 +35,183 @@ namespace kv {
 
 namespace {
 
-struct OpEntry {
-    const char* name;
-    OpHandler handler;
+// The handlers by number, beside the names of script/ops/operation_names.h. Entries still on
+// OpNotAvailable are operations of this version's missing parts; each gets its handler here when
+// its part is built.
+OpHandler g_handlers[] = {
+    OpRunScript,  // 0
+    OpQuit,  // 1
+    ReturnSNX,  // 2
+    OpDummy,  // 3
+    OpDummy,  // 4
+    OpDummy,  // 5
+    OpDummy,  // 6
+    OpDummy,  // 7
+    OpDummy,  // 8
+    OpDummy,  // 9
+    LoadSNX,  // 10
+    CallSNX,  // 11
+    OpSetCaption,  // 12
+    OpResetTimer,  // 13
+    OpRunPhase,  // 14
+    OpRunPhase,  // 15
+    AllocLayers,  // 16
+    AllocMaskLayers,  // 17
+    LoadLayer,  // 18
+    LoadMaskLayer,  // 19
+    SetLayerVisible,  // 20
+    SetLayerPosition,  // 21
+    SetLayerRect,  // 22
+    SetLayerMask,  // 23
+    SetLayerDrawMode,  // 24
+    SetLayerClipRect,  // 25
+    StartupGraphicEffect,  // 26
+    SetGraphicEffectInterval,  // 27
+    SetBrightness,  // 28
+    OpAllocTextWindows,  // 29
+    SetMessageFont,  // 30
+    SetMessageFontStyle,  // 31
+    SetMessageGlyphFormat,  // 32
+    SetMessageGlyphPlacement,  // 33
+    SetMessageShadow,  // 34
+    SetMessageTextColor,  // 35
+    SetMessageShadowColor,  // 36
+    SetMessageShadowOffset,  // 37
+    SetMessageWindowRects,  // 38
+    SetMessageRenderer,  // 39
+    SetMessageHanging,  // 40
+    SetMessageBracketIndent,  // 41
+    SetMessageBacklogFlag,  // 42
+    SetMessageCharDelay,  // 43
+    OpRunPhase,  // 44
+    CreateSoundChannels,  // 45
+    SetChannelPack,  // 46
+    SetChannelStreaming,  // 47
+    PlayDSB,  // 48
+    CreatePackFiles,  // 49
+    SetPackFileName,  // 50
+    StopChannel,  // 51
+    SetMessageVoiceChannel,  // 52
+    SetMessageInstant,  // 53
+    CreateSystemButtons,  // 54
+    SetSystemButtonImage,  // 55
+    SetSystemButtonEnable,  // 56
+    SetSystemButtonVisible,  // 57
+    DefineSystemButton,  // 58
+    SetSystemButtonSound,  // 59
+    OpRunPhase,  // 60
+    SetLayerHiddenOnView,  // 61
+    BindWindowModeVar,  // 62
+    BindEffectsVar,  // 63
+    BindInstantTextVar,  // 64
+    BindChannelVolumeVar,  // 65
+    ApplyWindowMode,  // 66
+    ApplyChannelVolume,  // 67
+    ReadyToClickableMap,  // 68
+    ClearClickableMap,  // 69
+    OpRunPhase,  // 70
+    SetClickableArea,  // 71
+    SetChannelVolume,  // 72
+    SetRightClickEnable,  // 73
+    BindSkipVar,  // 74
+    SetMessageSpacing,  // 75
+    StartSkip,  // 76
+    ScriptMessageBox,  // 77
+    NameEntryDialog,  // 78
+    OpRunPhase,  // 79
+    SetBacklogWindow,  // 80
+    SetBacklogVoiceIcon,  // 81
+    OpRunPhase,  // 82
+    BacklogPageForward,  // 83
+    BacklogPageBack,  // 84
+    ReturnFromRightClickScreen,  // 85
+    SetEffectMessageRedraw,  // 86
+    SetSystemButtonSpaceKey,  // 87
+    SetSystemButtonWheel,  // 88
+    SetClickWaitIconEnable,  // 89
+    DefineClickWaitIcon,  // 90
+    TitleBackGetTitleData,  // 91
+    OpRunPhase,  // 92
+    SetSNXTitle,  // 93
+    SetThumbnailSize,  // 94
+    Save,  // 95
+    OpRunPhase,  // 96
+    OpRunPhase,  // 97
+    ReleaseSaveDataHeader,  // 98
+    OpRunPhase,  // 99
+    ResetSaveLoadClickableMapsChoise,  // 100
+    OpRunPhase,  // 101
+    OpDummy,  // 102
+    OpDummy,  // 103
+    Random,  // 104
+    CompareStrings,  // 105
+    ClearLayer,  // 106
+    ReadyToChipClickableMap,  // 107
+    ReleaseChipClickableMap,  // 108
+    OpRunPhase,  // 109
+    SetClickableAreaRects,  // 110
+    ClearMaskLayer,  // 111
+    ReplayMsgBoxSound,  // 112
+    OpenExternal,  // 113
+    ClearBankA,  // 114
+    Substring,  // 115
+    ConcatStrings,  // 116
+    SaveWithNewThumbnail,  // 117
+    GetLocalTimeToVariables,  // 118
+    BindAutoWaitVar,  // 119
+    SetSpareSetting,  // 120
+    StartAutoMode,  // 121
+    EndAutoMode,  // 122
+    FormatNumber,  // 123
+    FadeInPlayDSB,  // 124
+    StartVolumeFade,  // 125
+    CreateDirectInputManager,  // 126
+    GetLayerSize,  // 127
+    RedrawMessageWindow,  // 128
+    ResetTextWindow,  // 129
+    StringLength,  // 130
+    SetTableEntry,  // 131
+    SoundOp132,  // 132
+    GetVoiceWindowToVariable,  // 133
+    OpRunPhase,  // 134
+    OpWaitTimerSet,  // 135
+    OpWaitTimerRun,  // 136
+    OpWaitClickSet,  // 137
+    OpWaitClickRun,  // 138
+    MessageFlowReady,  // 139
+    FlowMessage,  // 140
+    WaitMessageClick,  // 141
+    WaitMessageCharDelay,  // 142
+    FlushMessageOp,  // 143
+    ScreenUpdateReady,  // 144
+    ScreenUpdateWait,  // 145
+    ScreenUpdateFinish,  // 146
+    ClickableMapSelectReady,  // 147
+    ClickableMapSelectRun,  // 148
+    ChoiceMenuReady,  // 149
+    ChoiceMenuSelect,  // 150
+    ChoiceMenuFinish,  // 151
+    BacklogViewReady,  // 152
+    BacklogViewRun,  // 153
+    BacklogViewFinish,  // 154
+    StopAllChannels,  // 155
+    TitleBackSetTitleData,  // 156
+    Load,  // 157
+    LoadDataSet,  // 158
+    ReadyToSaveLoadClickableMap,  // 159
+    ReadyToSaveLoadClickableMap1,  // 160
+    ReadyToSaveLoadClickableMap2,  // 161
+    ReadyClickableMap,  // 162
+    RunClickableMap,  // 163
+    ReadyToPlayMovie,  // 164
+    WaitMovie,  // 165
+    EndMovie,  // 166
+    ReadyRClickWait,  // 167
+    RunClickableMapWithRClick,  // 168
+    ReadyTimedWait,  // 169
+    RunTimedWait,  // 170
 };
-
-// Entries still on OpNotAvailable are operations of this version's missing parts; each gets its
-// handler here when its part is built.
-OpEntry g_operations[kOperationCount] = {
-    {"OpRunScript", OpRunScript},  // 0
-    {"OpQuit", OpQuit},  // 1
-    {"ReturnSNX", ReturnSNX},  // 2
-    {"OpDummy", OpDummy},  // 3
-    {"OpDummy", OpDummy},  // 4
-    {"OpDummy", OpDummy},  // 5
-    {"OpDummy", OpDummy},  // 6
-    {"OpDummy", OpDummy},  // 7
-    {"OpDummy", OpDummy},  // 8
-    {"OpDummy", OpDummy},  // 9
-    {"LoadSNX", LoadSNX},  // 10
-    {"CallSNX", CallSNX},  // 11
-    {"OpSetCaption", OpSetCaption},  // 12
-    {"OpResetTimer", OpResetTimer},  // 13
-    {"OpWaitTimer", OpRunPhase},  // 14
-    {"OpWaitClick", OpRunPhase},  // 15
-    {"AllocLayers", AllocLayers},  // 16
-    {"AllocMaskLayers", AllocMaskLayers},  // 17
-    {"LoadLayer", LoadLayer},  // 18
-    {"LoadMaskLayer", LoadMaskLayer},  // 19
-    {"SetLayerVisible", SetLayerVisible},  // 20
-    {"SetLayerPosition", SetLayerPosition},  // 21
-    {"SetLayerRect", SetLayerRect},  // 22
-    {"SetLayerMask", SetLayerMask},  // 23
-    {"SetLayerDrawMode", SetLayerDrawMode},  // 24
-    {"SetLayerClipRect", SetLayerClipRect},  // 25
-    {"StartupGraphicEffect", StartupGraphicEffect},  // 26
-    {"SetGraphicEffectInterval", SetGraphicEffectInterval},  // 27
-    {"SetBrightness", SetBrightness},  // 28
-    {"OpAllocTextWindows", OpAllocTextWindows},  // 29
-    {"SetMessageFont", SetMessageFont},  // 30
-    {"SetMessageFontStyle", SetMessageFontStyle},  // 31
-    {"SetMessageGlyphFormat", SetMessageGlyphFormat},  // 32
-    {"SetMessageGlyphPlacement", SetMessageGlyphPlacement},  // 33
-    {"SetMessageShadow", SetMessageShadow},  // 34
-    {"SetMessageTextColor", SetMessageTextColor},  // 35
-    {"SetMessageShadowColor", SetMessageShadowColor},  // 36
-    {"SetMessageShadowOffset", SetMessageShadowOffset},  // 37
-    {"SetMessageWindowRects", SetMessageWindowRects},  // 38
-    {"SetMessageRenderer", SetMessageRenderer},  // 39
-    {"SetMessageHanging", SetMessageHanging},  // 40
-    {"SetMessageBracketIndent", SetMessageBracketIndent},  // 41
-    {"SetMessageBacklogFlag", SetMessageBacklogFlag},  // 42
-    {"SetMessageCharDelay", SetMessageCharDelay},  // 43
-    {"MessageFlow", OpRunPhase},  // 44
-    {"CreateSoundChannels", CreateSoundChannels},  // 45
-    {"SetChannelPack", SetChannelPack},  // 46
-    {"SetChannelStreaming", SetChannelStreaming},  // 47
-    {"PlayDSB", PlayDSB},  // 48
-    {"CreatePackFiles", CreatePackFiles},  // 49
-    {"SetPackFileName", SetPackFileName},  // 50
-    {"StopChannel", StopChannel},  // 51
-    {"SetMessageVoiceChannel", SetMessageVoiceChannel},  // 52
-    {"SetMessageInstant", SetMessageInstant},  // 53
-    {"CreateSystemButtons", CreateSystemButtons},  // 54
-    {"SetSystemButtonImage", SetSystemButtonImage},  // 55
-    {"SetSystemButtonEnable", SetSystemButtonEnable},  // 56
-    {"SetSystemButtonVisible", SetSystemButtonVisible},  // 57
-    {"DefineSystemButton", DefineSystemButton},  // 58
-    {"SetSystemButtonSound", SetSystemButtonSound},  // 59
-    {"ScreenUpdate", OpRunPhase},  // 60
-    {"SetLayerHiddenOnView", SetLayerHiddenOnView},  // 61
-    {"BindWindowModeVar", BindWindowModeVar},  // 62
-    {"BindEffectsVar", BindEffectsVar},  // 63
-    {"BindInstantTextVar", BindInstantTextVar},  // 64
-    {"BindChannelVolumeVar", BindChannelVolumeVar},  // 65
-    {"ApplyWindowMode", ApplyWindowMode},  // 66
-    {"ApplyChannelVolume", ApplyChannelVolume},  // 67
-    {"ReadyToClickableMap", ReadyToClickableMap},  // 68
-    {"ClearClickableMap", ClearClickableMap},  // 69
-    {"ClickableMapSelect", OpRunPhase},  // 70
-    {"SetClickableArea", SetClickableArea},  // 71
-    {"SetChannelVolume", SetChannelVolume},  // 72
-    {"SetRightClickEnable", SetRightClickEnable},  // 73
-    {"BindSkipVar", BindSkipVar},  // 74
-    {"SetMessageSpacing", SetMessageSpacing},  // 75
-    {"StartSkip", StartSkip},  // 76
-    {"ScriptMessageBox", ScriptMessageBox},  // 77
-    {"NameEntryDialog", NameEntryDialog},  // 78
-    {"ChoiceMenu", OpRunPhase},  // 79
-    {"SetBacklogWindow", SetBacklogWindow},  // 80
-    {"SetBacklogVoiceIcon", SetBacklogVoiceIcon},  // 81
-    {"BacklogView", OpRunPhase},  // 82
-    {"BacklogPageForward", BacklogPageForward},  // 83
-    {"BacklogPageBack", BacklogPageBack},  // 84
-    {"ReturnFromRightClickScreen", ReturnFromRightClickScreen},  // 85
-    {"SetEffectMessageRedraw", SetEffectMessageRedraw},  // 86
-    {"SetSystemButtonSpaceKey", SetSystemButtonSpaceKey},  // 87
-    {"SetSystemButtonWheel", SetSystemButtonWheel},  // 88
-    {"SetClickWaitIconEnable", SetClickWaitIconEnable},  // 89
-    {"DefineClickWaitIcon", DefineClickWaitIcon},  // 90
-    {"TitleBackGetTitleData", TitleBackGetTitleData},  // 91
-    {"SoundsResetOp", OpRunPhase},  // 92
-    {"SetSNXTitle", SetSNXTitle},  // 93
-    {"SetThumbnailSize", SetThumbnailSize},  // 94
-    {"Save", Save},  // 95
-    {"LoadDispatch", OpRunPhase},  // 96
-    {"SaveLoadMapDispatch", OpRunPhase},  // 97
-    {"ReleaseSaveDataHeader", ReleaseSaveDataHeader},  // 98
-    {"ClickableMapDispatch", OpRunPhase},  // 99
-    {"ResetSaveLoadClickableMapsChoise", ResetSaveLoadClickableMapsChoise},  // 100
-    {"MovieDispatch", OpRunPhase},  // 101
-    {"OpDummy", OpDummy},  // 102
-    {"OpDummy", OpDummy},  // 103
-    {"Random", Random},  // 104
-    {"CompareStrings", CompareStrings},  // 105
-    {"ClearLayer", ClearLayer},  // 106
-    {"ReadyToChipClickableMap", ReadyToChipClickableMap},  // 107
-    {"ReleaseChipClickableMap", ReleaseChipClickableMap},  // 108
-    {"RClickDispatch", OpRunPhase},  // 109
-    {"SetClickableAreaRects", SetClickableAreaRects},  // 110
-    {"ClearMaskLayer", ClearMaskLayer},  // 111
-    {"ReplayMsgBoxSound", ReplayMsgBoxSound},  // 112
-    {"OpenExternal", OpenExternal},  // 113
-    {"ClearBankA", ClearBankA},  // 114
-    {"Substring", Substring},  // 115
-    {"ConcatStrings", ConcatStrings},  // 116
-    {"SaveWithNewThumbnail", SaveWithNewThumbnail},  // 117
-    {"GetLocalTimeToVariables", GetLocalTimeToVariables},  // 118
-    {"BindAutoWaitVar", BindAutoWaitVar},  // 119
-    {"SetSpareSetting", SetSpareSetting},  // 120
-    {"StartAutoMode", StartAutoMode},  // 121
-    {"EndAutoMode", EndAutoMode},  // 122
-    {"FormatNumber", FormatNumber},  // 123
-    {"FadeInPlayDSB", FadeInPlayDSB},  // 124
-    {"StartVolumeFade", StartVolumeFade},  // 125
-    {"CreateDirectInputManager", CreateDirectInputManager},  // 126
-    {"GetLayerSize", GetLayerSize},  // 127
-    {"RedrawMessageWindow", RedrawMessageWindow},  // 128
-    {"ResetTextWindow", ResetTextWindow},  // 129
-    {"StringLength", StringLength},  // 130
-    {"SetTableEntry", SetTableEntry},  // 131
-    {"SoundOp132", SoundOp132},  // 132
-    {"GetVoiceWindowToVariable", GetVoiceWindowToVariable},  // 133
-    {"OpTimedWait", OpRunPhase},  // 134
-    {"OpWaitTimerSet", OpWaitTimerSet},  // 135
-    {"OpWaitTimerRun", OpWaitTimerRun},  // 136
-    {"OpWaitClickSet", OpWaitClickSet},  // 137
-    {"OpWaitClickRun", OpWaitClickRun},  // 138
-    {"MessageFlowReady", MessageFlowReady},  // 139
-    {"FlowMessage", FlowMessage},  // 140
-    {"WaitMessageClick", WaitMessageClick},  // 141
-    {"WaitMessageCharDelay", WaitMessageCharDelay},  // 142
-    {"FlushMessageOp", FlushMessageOp},  // 143
-    {"ScreenUpdateReady", ScreenUpdateReady},  // 144
-    {"ScreenUpdateWait", ScreenUpdateWait},  // 145
-    {"ScreenUpdateFinish", ScreenUpdateFinish},  // 146
-    {"ClickableMapSelectReady", ClickableMapSelectReady},  // 147
-    {"ClickableMapSelectRun", ClickableMapSelectRun},  // 148
-    {"ChoiceMenuReady", ChoiceMenuReady},  // 149
-    {"ChoiceMenuSelect", ChoiceMenuSelect},  // 150
-    {"ChoiceMenuFinish", ChoiceMenuFinish},  // 151
-    {"BacklogViewReady", BacklogViewReady},  // 152
-    {"BacklogViewRun", BacklogViewRun},  // 153
-    {"BacklogViewFinish", BacklogViewFinish},  // 154
-    {"StopAllChannels", StopAllChannels},  // 155
-    {"TitleBackSetTitleData", TitleBackSetTitleData},  // 156
-    {"Load", Load},  // 157
-    {"LoadDataSet", LoadDataSet},  // 158
-    {"ReadyToSaveLoadClickableMap", ReadyToSaveLoadClickableMap},  // 159
-    {"ReadyToSaveLoadClickableMap1", ReadyToSaveLoadClickableMap1},  // 160
-    {"ReadyToSaveLoadClickableMap2", ReadyToSaveLoadClickableMap2},  // 161
-    {"ReadyClickableMap", ReadyClickableMap},  // 162
-    {"RunClickableMap", RunClickableMap},  // 163
-    {"ReadyToPlayMovie", ReadyToPlayMovie},  // 164
-    {"WaitMovie", WaitMovie},  // 165
-    {"EndMovie", EndMovie},  // 166
-    {"ReadyRClickWait", ReadyRClickWait},  // 167
-    {"RunClickableMapWithRClick", RunClickableMapWithRClick},  // 168
-    {"ReadyTimedWait", ReadyTimedWait},  // 169
-    {"RunTimedWait", RunTimedWait},  // 170
-};
+static_assert(std::size(g_handlers) == kOperationCount, "one handler for every named entry");
 
 constexpr PhaseRange kPhaseRanges[] = {
     {14, 135, 2},  {15, 137, 2},  {44, 139, 5},  {60, 144, 3},  {70, 147, 2},
@@ -223,16 +221,12 @@ constexpr PhaseRange kPhaseRanges[] = {
 
 }  // namespace
 
-const char* OperationName(std::uint32_t index) {
-    return index < kOperationCount ? g_operations[index].name : nullptr;
-}
-
 std::uint32_t CallOperation(std::uint32_t index) {
     // A phase entry run as an operation would never finish: it moves its phase and returns 0.
     if (index >= kFirstPhaseEntry) {
         return FailOperation("Operation " + std::to_string(index) + " is not in the operation table.");
     }
-    return g_operations[index].handler();
+    return g_handlers[index]();
 }
 
 const PhaseRange* FindPhaseRange(std::uint32_t operation) {
@@ -250,7 +244,7 @@ std::uint32_t OpRunPhase() {
         return FailOperation("Operation " + std::to_string(op.operation) + " has no phase " +
                              std::to_string(op.phase) + ".");
     }
-    return g_operations[range->base + op.phase].handler();
+    return g_handlers[range->base + op.phase]();
 }
 
 std::uint32_t OpNotAvailable() {
@@ -259,8 +253,8 @@ std::uint32_t OpNotAvailable() {
 
 OpHandler ReplaceOperationHandler(std::uint32_t index, OpHandler handler) {
     if (index >= kOperationCount) return nullptr;
-    OpHandler old = g_operations[index].handler;
-    g_operations[index].handler = handler;
+    OpHandler old = g_handlers[index];
+    g_handlers[index] = handler;
     return old;
 }
 

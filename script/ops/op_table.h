@@ -5,16 +5,13 @@
 
 #include <cstdint>
 
+#include "script/ops/operation_names.h"
+
 namespace kv {
 
 // Returns 1 when finished, 0 to be called again next frame (script/ops/op_state.h).
 using OpHandler = std::uint32_t (*)();
 
-inline constexpr std::uint32_t kOperationCount = 171;
-inline constexpr std::uint32_t kFirstPhaseEntry = 135;
-
-// The handler's name, or null outside the table.
-const char* OperationName(std::uint32_t index);
 // Runs the operation as the current one. Only 0 .. 134 are operations; a phase entry or a
 // number past the table (a script or a save file can name any) is a fatal script error: the box
 // of an operation outside the table, operation 1 current, result 0.

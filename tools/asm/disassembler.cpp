@@ -167,12 +167,12 @@ private:
                 return Raw(in);
             }
             const char* name = OperationName(in.a);
-            if (name != nullptr && in.a < kFirstPhaseOperation && !IsSharedOperationName(in.a)) {
+            if (name != nullptr && in.a < kFirstPhaseEntry && !IsSharedOperationName(in.a)) {
                 return std::string("sys ") + name;
             }
             std::string text = "sys " + std::to_string(in.a);
             if (name != nullptr) {
-                text += std::string("  ; ") + name + (in.a >= kFirstPhaseOperation ? " (phase)" : "");
+                text += std::string("  ; ") + name + (in.a >= kFirstPhaseEntry ? " (phase)" : "");
             }
             return text;
         }

@@ -1,18 +1,20 @@
 #pragma once
 // Names of the engine's system calls (operations), as scripts write them after `sys` and `call`.
+// The list is the engine's own (script/ops/operation_names.h); here is how the assembler looks
+// names up in it.
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
+
+#include "script/ops/operation_names.h"
 
 namespace kvasm {
 
 // Operations 0..134 are called by scripts; 135..170 are phases that only their operation reaches.
-inline constexpr uint32_t kOperationCount = 171;
-inline constexpr uint32_t kFirstPhaseOperation = 135;
-
+using kv::kFirstPhaseEntry;
+using kv::kOperationCount;
 // The table name of an operation, or nullptr outside 0..170.
-const char* OperationName(uint32_t op);
+using kv::OperationName;
 
 // True when several numbers share the operation's name (the reserved `OpDummy` slots), so the
 // name alone does not tell the number.
