@@ -1,6 +1,7 @@
 #include "backend/headless/headless_audio.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace backend {
 
@@ -21,6 +22,11 @@ void HeadlessAudio::AdvanceTo(std::uint64_t microseconds) {
         rendered_ += frames;
     }
     Settle();
+}
+
+std::unique_ptr<FeederThread> HeadlessAudio::CreateFeederThread(std::function<void()> body) {
+    if (failFeederThreads_) return nullptr;
+    return Mixer::CreateFeederThread(std::move(body));
 }
 
 }  // namespace backend
