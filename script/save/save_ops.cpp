@@ -61,12 +61,19 @@ std::uint32_t WriteSave(std::int32_t slot, std::string_view thumbnailFailText) {
     if (!SaveCommonData(*g_vm, ConfiguredVersion())) MessageBoxOk(0, "This game failed to save CommonData.", "error");
     DataSetSnapshot snapshot;
     GetDataSet(snapshot);
-    const std::vector<std::uint8_t> file = ComposeSaveFile(EncodeThumbnail(thumbnailFailText), snapshot);
+    const std::vector<std::uint8_t> thumbnail = EncodeThumbnail(thumbnailFailText);
+    const std::vector<std::uint8_t> file = ComposeSaveFile(thumbnail, snapshot);
     const String folder = g_vm->GetSaveFolder();
-    switch (ReplaceFileWhole(backend::Get().Files(), folder.View(), SaveFileName(folder, slot).View(), file)) {
+    const String path = SaveFileName(folder, slot);
+    std::size_t written = 0;
+    switch (ReplaceFileWhole(backend::Get().Files(), folder.View(), path.View(), file, &written)) {
         case ReplaceResult::Replaced: break;
         case ReplaceResult::NotOpened: ShowError("This game failed to open a savefile in Save()."); break;
-        case ReplaceResult::NotWritten: ShowError("This game failed to write a savefile in Save()."); break;
+        case ReplaceResult::NotWritten:
+            // The thumbnail goes first: a write that stopped inside it lost the thumbnail too.
+            if (written < thumbnail.size()) ShowError(thumbnailFailText);
+            ShowError("This game failed to write a savefile in Save().");
+            break;
     }
     return CompleteOperation();
 }
