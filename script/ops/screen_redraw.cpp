@@ -1,6 +1,7 @@
 #include "script/ops/screen_redraw.h"
 
 #include "app/globals/globals.h"
+#include "base/message_box.h"
 #include "graphics/layer_set.h"
 #include "graphics/surface.h"
 #include "platform/game_window.h"
@@ -32,10 +33,12 @@ void ReplayShownPages() {
 }
 
 // The picture a shown entry names, loaded into a surface of its own.
-void LoadShownPicture(LayerEntry& shown, const LayerEntry& working) {
+void LoadShownPicture(LayerEntry& shown, const LayerEntry& working, std::string_view failText) {
     if (shown.name.IsEmpty() || shown.name.Equals(working.name)) return;
     shown.surface = std::make_unique<Surface>();
-    LoadGraphic(shown.name, *shown.surface);  // a missing picture is reported and left out
+    if (!LoadGraphic(shown.name, *shown.surface) && !failText.empty()) {
+        MessageBoxOk(g_mainWindow ? g_mainWindow->Handle() : 0, failText, "error");
+    }
 }
 
 }  // namespace
@@ -103,10 +106,12 @@ void RestoreAutoModeIconArea() {
     if (g_mainWindow) g_screenSurface->BlitRectToDC(g_mainWindow->Handle(), area);
 }
 
-void LoadShownPictures(LayerSet& layers) {
-    for (std::int32_t i = 0; i < layers.LayerCount(); ++i) LoadShownPicture(*layers.GetShownLayer(i), *layers.GetLayer(i));
+void LoadShownPictures(LayerSet& layers, const ShownPictureFailTexts& failTexts) {
+    for (std::int32_t i = 0; i < layers.LayerCount(); ++i) {
+        LoadShownPicture(*layers.GetShownLayer(i), *layers.GetLayer(i), failTexts.pictures);
+    }
     for (std::int32_t i = 0; i < layers.MaskLayerCount(); ++i) {
-        LoadShownPicture(*layers.GetShownMaskLayer(i), *layers.GetMaskLayer(i));
+        LoadShownPicture(*layers.GetShownMaskLayer(i), *layers.GetMaskLayer(i), failTexts.masks);
     }
 }
 

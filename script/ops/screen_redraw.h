@@ -8,6 +8,7 @@
 // choice list or the message windows over it and presents the screen to the window.
 
 #include <cstdint>
+#include <string_view>
 
 namespace kv {
 
@@ -52,7 +53,13 @@ void RestoreAutoModeIconArea();
 // Pictures live in the working layers; a shown layer that names a picture its working layer no
 // longer holds gets one of its own, loaded by name (both banks), so that the shown scene can be
 // drawn as it was. FreeShownPictures takes them all away again.
-void LoadShownPictures(LayerSet& layers);
+// A picture that cannot be loaded is left out after the lookup's box; a restore of a saved game
+// reports it once more with its own text for each bank (the redraws with none).
+struct ShownPictureFailTexts {
+    std::string_view pictures;
+    std::string_view masks;
+};
+void LoadShownPictures(LayerSet& layers, const ShownPictureFailTexts& failTexts = {});
 void FreeShownPictures(LayerSet& layers);
 
 // The whole shown scene drawn again with its overlays and the page text of its message windows

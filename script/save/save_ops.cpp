@@ -91,6 +91,14 @@ void StopGameSounds(bool release) {
     }
 }
 
+// The boxes of a restore whose pictures do not load: the load's mask pictures of the shown
+// scene are reported without the full stop.
+constexpr ShownPictureFailTexts kLoadDataSetFailTexts = {"This game failed to load Graphic-files in LoadDataSet().",
+                                                         "This game failed to load Graphic-files in LoadDataSet()"};
+constexpr ShownPictureFailTexts kTitleBackFailTexts = {
+    "This game failed to load Graphic-files in TitleBackSetTitleData().",
+    "This game failed to load Graphic-files in TitleBackSetTitleData()."};
+
 // The game screen's pictures loaded again by name (working entries; the redraw loads the shown
 // ones it needs).
 void ReloadPictures(std::string_view failText) {
@@ -105,8 +113,8 @@ void ReloadPictures(std::string_view failText) {
     for (std::int32_t i = 0; i < layers.MaskLayerCount(); ++i) reload(*layers.GetMaskLayer(i));
 }
 
-void RedrawRestoredScreen() {
-    if (g_gameScreenLayers) LoadShownPictures(*g_gameScreenLayers);
+void RedrawRestoredScreen(const ShownPictureFailTexts& failTexts) {
+    if (g_gameScreenLayers) LoadShownPictures(*g_gameScreenLayers, failTexts);
     RedrawScreen();
 }
 
@@ -142,9 +150,9 @@ std::uint32_t TitleBackSetTitleData() {
         return FailOperation("This game failed to load a SNX-file in CallSNX().");
     }
     SetDataSet(*g_titleData);
-    ReloadPictures("This game failed to load Graphic-files in TitleBackSetTitleData().");
+    ReloadPictures(kTitleBackFailTexts.pictures);
     SettleChoiceListAfterLoad();  // no menu waits after the return to the title
-    RedrawRestoredScreen();
+    RedrawRestoredScreen(kTitleBackFailTexts);
     // The restored pc is that of the operation 91 instruction: the script goes on after it.
     return CompleteOperation();
 }
@@ -233,9 +241,9 @@ std::uint32_t LoadDataSet() {
     SetDataSet(*snapshot);
     while (PopOpState()) {
     }
-    ReloadPictures("This game failed to load Graphic-files in LoadDataSet().");
+    ReloadPictures(kLoadDataSetFailTexts.pictures);
     SettleChoiceListAfterLoad();
-    RedrawRestoredScreen();
+    RedrawRestoredScreen(kLoadDataSetFailTexts);
     RestartSounds(snapshot->arrays);
 
     OpState& op = CurrentOp();
