@@ -60,7 +60,8 @@ public:
     virtual void* GetWindowUserData(WindowId window) = 0;
     virtual void ShowWindow(WindowId window) = 0;
     virtual void SetForegroundWindow(WindowId window) = 0;
-    virtual void SetWindowStyle(WindowId window, WindowStyle style) = 0;
+    // False when the window system refused the style: the window keeps the one it had.
+    virtual bool SetWindowStyle(WindowId window, WindowStyle style) = 0;
     virtual bool SetWindowPosition(WindowId window, ZOrder order, Rect outer) = 0;
     // Position and outer size as the window stands now (the player may have moved it).
     virtual Rect GetWindowRect(WindowId window) = 0;

@@ -108,11 +108,12 @@ void* WindowTable::GetWindowUserData(WindowId window) {
     return record ? record->userData : nullptr;
 }
 
-void WindowTable::SetWindowStyle(WindowId window, WindowStyle style) {
-    if (WindowRecord* record = FindWindow(window)) {
-        record->style = style;
-        OnWindowChanged(window, *record, WindowChange::Style);
-    }
+bool WindowTable::SetWindowStyle(WindowId window, WindowStyle style) {
+    WindowRecord* record = FindWindow(window);
+    if (!record) return false;
+    record->style = style;
+    OnWindowChanged(window, *record, WindowChange::Style);
+    return record->style == style;
 }
 
 bool WindowTable::SetWindowPosition(WindowId window, ZOrder, Rect outer) {

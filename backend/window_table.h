@@ -29,7 +29,7 @@ public:
     bool IsWindow(WindowId window) override;
     void SetWindowUserData(WindowId window, void* data) override;
     void* GetWindowUserData(WindowId window) override;
-    void SetWindowStyle(WindowId window, WindowStyle style) override;
+    bool SetWindowStyle(WindowId window, WindowStyle style) override;
     bool SetWindowPosition(WindowId window, ZOrder order, Rect outer) override;
     Rect GetWindowRect(WindowId window) override;
     void SetWindowCaption(WindowId window, std::string_view caption) override;
@@ -85,7 +85,8 @@ protected:
         ShownPicture shown;
     };
 
-    // Hooks for a backend that keeps a real window beside the record.
+    // Hooks for a backend that keeps a real window beside the record. A backend whose window
+    // system refuses a style puts the record's style back to the one the window kept.
     virtual bool OnWindowCreated(WindowId, WindowRecord&) { return true; }
     virtual void OnWindowDestroyed(WindowId, WindowRecord&) {}
     enum class WindowChange : std::uint8_t { Caption, Style, Position };

@@ -81,13 +81,15 @@ void SetWindowMode(std::uint8_t fullScreen) {
     // Where the window stands now is where it comes back to.
     const backend::Rect placed = windows.GetWindowRect(window.Handle());
     window.StoreGeometry(placed.x, placed.y, window.Width(), window.Height());
-    if (!g_displayMode->Enter(g_gameState.screenWidth, g_gameState.screenHeight)) {
-        // A refused switch leaves a proper window behind, so that a later request still works.
+    // Refused by the display or by the window system (which then keeps the window framed), the
+    // switch leaves a proper window behind and the mode says so, so that a later request tries
+    // again.
+    if (!g_displayMode->Enter(g_gameState.screenWidth, g_gameState.screenHeight) ||
+        !windows.SetWindowStyle(window.Handle(), backend::WindowStyle::FullScreen)) {
         g_displayMode->Leave();
         PlaceAsWindow(window);
         return;
     }
-    windows.SetWindowStyle(window.Handle(), backend::WindowStyle::FullScreen);
     backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::FullScreen, g_gameState.screenWidth,
                                                  g_gameState.screenHeight);
     std::int32_t x = (g_gameState.screenWidth - outer.width) / 2;

@@ -15,7 +15,7 @@ Services BuildServices(const HeadlessOptions& options) {
     auto events = std::make_unique<HeadlessEvents>();
     auto windows = std::make_unique<HeadlessWindows>(
         *events, HeadlessDisplay{options.desktopWidth, options.desktopHeight, options.desktopBitsPerPixel,
-                                 options.failWindowCreation});
+                                 options.failWindowCreation, options.refusedFullScreens});
     events->Attach(*windows);
     auto audio = std::make_unique<HeadlessAudio>();
     audio->SetCapture(options.captureAudio);

@@ -29,6 +29,7 @@ struct HeadlessOptions {
     std::int32_t desktopBitsPerPixel = 32;
     std::uint32_t startTick = 0;  // the virtual millisecond clock's first value
     bool failWindowCreation = false;
+    std::int32_t refusedFullScreens = 0;  // as in HeadlessDisplay
     // Movies decoded for real (FFmpeg, in real time, their sound on the headless audio device)
     // instead of the fake ones.
     bool realMovies = false;

@@ -76,4 +76,11 @@ void HeadlessWindows::OnWindowDestroyed(WindowId id, WindowRecord&) {
     overlaid_.erase(std::remove(overlaid_.begin(), overlaid_.end(), id), overlaid_.end());
 }
 
+void HeadlessWindows::OnWindowChanged(WindowId, WindowRecord& record, WindowChange change) {
+    if (change != WindowChange::Style || record.style != WindowStyle::FullScreen) return;
+    if (display_.refusedFullScreens <= 0) return;
+    --display_.refusedFullScreens;
+    record.style = WindowStyle::Framed;
+}
+
 }  // namespace backend

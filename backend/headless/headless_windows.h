@@ -22,6 +22,8 @@ struct HeadlessDisplay {
     std::int32_t desktopHeight = 768;
     std::int32_t desktopBitsPerPixel = 32;
     bool failWindowCreation = false;
+    // The first this many requests for full screen are refused: the window stays framed.
+    std::int32_t refusedFullScreens = 0;
 };
 
 class HeadlessWindows final : public WindowTable {
@@ -52,6 +54,7 @@ public:
 protected:
     bool OnWindowCreated(WindowId id, WindowRecord& record) override;
     void OnWindowDestroyed(WindowId id, WindowRecord& record) override;
+    void OnWindowChanged(WindowId id, WindowRecord& record, WindowChange change) override;
 
 private:
     // The whole picture, top row first, with the part of it the area names.

@@ -71,18 +71,40 @@ TEST_F(WindowModeTest, SwitchesToFullScreenAndBackToWhereTheWindowWas) {
     }
 }
 
-TEST_F(WindowModeTest, ARefusedFullScreenLeavesAWorkingWindow) {
-    auto options = DefaultOptions();
-    options.desktopBitsPerPixel = 8;
-    Reinstall(options);
-    auto placements = RunSwitches({1, 0, 1});
-    ASSERT_EQ(placements.size(), 4u);
-    for (const Placement& p : placements) {
-        EXPECT_FALSE(p.fullScreen);
-        EXPECT_EQ(p.client.width, 800);
-        EXPECT_EQ(p.client.height, 600);
-        EXPECT_EQ(p.origin.x, placements[0].origin.x);  // the window does not move either
-        EXPECT_EQ(p.origin.y, placements[0].origin.y);
+TEST_F(WindowModeTest, ARefusedFullScreenLeavesAWorkingWindowAndALaterRequestTriesAgain) {
+    struct Case {
+        const char* name;
+        std::int32_t desktopBitsPerPixel;
+        std::int32_t refusedFullScreens;  // by the window system
+        std::vector<std::uint8_t> modes;
+        std::vector<bool> fullScreen;  // the mode after each switch
+    };
+    const Case cases[] = {
+        {"8-bit desktop", 8, 0, {1, 0, 1}, {false, false, false}},
+        {"the window system always refuses", 32, 1000, {1, 0, 1}, {false, false, false}},
+        {"the window system refuses once", 32, 1, {1, 1, 0}, {false, true, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto options = DefaultOptions();
+        options.desktopBitsPerPixel = c.desktopBitsPerPixel;
+        options.refusedFullScreens = c.refusedFullScreens;
+        Reinstall(options);
+        auto placements = RunSwitches(c.modes);
+        ASSERT_EQ(placements.size(), c.modes.size() + 1);
+        for (std::size_t i = 1; i < placements.size(); ++i) {
+            SCOPED_TRACE(i);
+            const Placement& p = placements[i];
+            EXPECT_EQ(p.fullScreen, c.fullScreen[i - 1]);
+            if (p.fullScreen) {
+                EXPECT_EQ(p.client.width, 1024);
+                continue;
+            }
+            EXPECT_EQ(p.client.width, 800);
+            EXPECT_EQ(p.client.height, 600);
+            EXPECT_EQ(p.origin.x, placements[0].origin.x);  // the window does not move either
+            EXPECT_EQ(p.origin.y, placements[0].origin.y);
+        }
     }
 }
 
