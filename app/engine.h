@@ -7,6 +7,7 @@ namespace kv {
 
 inline constexpr const char kInstanceLockName[] = "Tessaly KevraScriptEngine";
 inline constexpr const char kWindowClassName[] = "KVRE";
+inline constexpr const char kMainIconName[] = "MAINICON";
 inline constexpr const char kGameCaption[] = "ZE-RoreroRerodi ver1.0";
 
 // 0 after a normal end, 1 when start-up stops or another instance runs.

@@ -90,7 +90,7 @@ bool CreateGameWindow() {
     std::memset(g_gameState.caption, 0, sizeof g_gameState.caption);
     std::memcpy(g_gameState.caption, kGameCaption, sizeof kGameCaption);
 
-    if (!Window::RegisterClass(kWindowClassName)) {
+    if (!Window::RegisterClass(kWindowClassName, kMainIconName)) {
         MessageBoxOk(0, "This game failed to regist a windowclass.", "error");
         return false;
     }

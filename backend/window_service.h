@@ -1,8 +1,8 @@
 #pragma once
-// Windows and the keyboard and mouse read through them: window classes with their procedures,
-// creation, style, position, caption, the desktop, showing pixels, dispatching queued messages,
-// and the input state the event pump keeps. Windows are made and used on the main thread; the
-// input state may be read from any thread.
+// Windows and the keyboard and mouse read through them: window classes with their procedures and
+// icons, creation, style, position, caption, the desktop, showing pixels, dispatching queued
+// messages, and the input state the event pump keeps. Windows are made and used on the main
+// thread; the input state may be read from any thread.
 
 #include <cstdint>
 #include <string>
@@ -49,7 +49,10 @@ class WindowService {
 public:
     virtual ~WindowService() = default;
 
-    virtual bool RegisterWindowClass(std::string_view className, WindowProc proc) = 0;
+    // iconName names one of the program's built-in pictures (backend/built_in_picture.h), shown
+    // as the icon of the class's windows; a class without one (empty, or no picture of that
+    // name) has the desktop's default icon.
+    virtual bool RegisterWindowClass(std::string_view className, WindowProc proc, std::string_view iconName) = 0;
     // Creates a hidden window; 0 on failure. Width and height are the outer size.
     virtual WindowId CreateWindow(std::string_view className, std::string_view caption, WindowStyle style,
                                   Rect outer) = 0;

@@ -6,12 +6,25 @@
 
 namespace backend {
 
-WindowTable::WindowTable(EventQueue& events) : events_(events) {}
+WindowTable::WindowTable(EventQueue& events, BuiltInPictures pictures) : events_(events), pictures_(pictures) {}
 WindowTable::~WindowTable() = default;
 
-bool WindowTable::RegisterWindowClass(std::string_view className, WindowProc proc) {
+bool WindowTable::RegisterWindowClass(std::string_view className, WindowProc proc, std::string_view iconName) {
     if (!proc || className.empty()) return false;
-    return classes_.emplace(std::string(className), proc).second;
+    WindowClass windowClass{proc, std::string(iconName), nullptr};
+    if (!iconName.empty()) {
+        auto named = std::find_if(pictures_.begin(), pictures_.end(),
+                                  [&](const BuiltInPicture& picture) { return picture.name == iconName; });
+        if (named != pictures_.end()) windowClass.icon = &*named;
+    }
+    return classes_.emplace(std::string(className), std::move(windowClass)).second;
+}
+
+const WindowTable::WindowClass* WindowTable::ClassOf(WindowId window) {
+    WindowRecord* record = FindWindow(window);
+    if (!record) return nullptr;
+    auto it = classes_.find(record->className);
+    return it == classes_.end() ? nullptr : &it->second;
 }
 
 WindowId WindowTable::CreateWindow(std::string_view className, std::string_view caption, WindowStyle style,
@@ -172,7 +185,7 @@ std::int32_t WindowTable::DispatchMessage(const WindowMessage& message) {
     if (!record) return 0;
     auto it = classes_.find(record->className);
     if (it == classes_.end()) return 0;
-    return it->second(message.window, message);
+    return it->second.proc(message.window, message);
 }
 
 std::int32_t WindowTable::DefaultWindowProc(WindowId window, const WindowMessage& message) {

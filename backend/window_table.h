@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/built_in_picture.h"
 #include "backend/event_queue.h"
 #include "backend/window_service.h"
 
@@ -19,10 +20,11 @@ namespace backend {
 
 class WindowTable : public WindowService {
 public:
-    explicit WindowTable(EventQueue& events);
+    // pictures: the program's built-in pictures, where class icons are found.
+    WindowTable(EventQueue& events, BuiltInPictures pictures);
     ~WindowTable() override;
 
-    bool RegisterWindowClass(std::string_view className, WindowProc proc) override;
+    bool RegisterWindowClass(std::string_view className, WindowProc proc, std::string_view iconName) override;
     WindowId CreateWindow(std::string_view className, std::string_view caption, WindowStyle style,
                           Rect outer) override;
     bool DestroyWindow(WindowId window) override;
@@ -50,6 +52,14 @@ public:
     // takes the kind back; messages of a kind without a handler are dropped.
     using ServiceMessageHandler = std::function<std::int32_t(WindowId, const WindowMessage&)>;
     void SetServiceMessageHandler(MessageKind kind, ServiceMessageHandler handler);
+
+    struct WindowClass {
+        WindowProc proc = nullptr;
+        std::string iconName;                  // as registered
+        const BuiltInPicture* icon = nullptr;  // the built-in picture of that name; null for none
+    };
+    // The class a window was made with; null for no window.
+    const WindowClass* ClassOf(WindowId window);
 
     // For the event pump: a termination request destroys every window (and, when there is
     // none, posts the quit message itself).
@@ -105,7 +115,8 @@ private:
     void ReleaseAllInputLocked();
 
     EventQueue& events_;
-    std::map<std::string, WindowProc> classes_;
+    BuiltInPictures pictures_;
+    std::map<std::string, WindowClass> classes_;
     std::map<MessageKind, ServiceMessageHandler> serviceHandlers_;
     std::map<WindowId, WindowRecord> windows_;
     WindowId nextWindow_ = 1;

@@ -13,8 +13,8 @@ Window::Window() = default;
 
 Window::~Window() { DestroyHandle(); }
 
-bool Window::RegisterClass(std::string_view className) {
-    return backend::Get().Windows().RegisterWindowClass(className, &Window::SharedWindowProc);
+bool Window::RegisterClass(std::string_view className, std::string_view iconName) {
+    return backend::Get().Windows().RegisterWindowClass(className, &Window::SharedWindowProc, iconName);
 }
 
 bool Window::Create(std::string_view className, std::string_view caption, backend::WindowStyle style,

@@ -18,7 +18,8 @@ public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    static bool RegisterClass(std::string_view className);
+    // iconName: the built-in picture the class's windows show as their icon; empty for none.
+    static bool RegisterClass(std::string_view className, std::string_view iconName = {});
 
     // Creates the window (hidden) with the given outer rectangle and binds this object to it.
     virtual bool Create(std::string_view className, std::string_view caption, backend::WindowStyle style,

@@ -14,8 +14,10 @@ Services BuildServices(const HeadlessOptions& options) {
     services.clock = std::make_unique<HeadlessClock>(options.startTick, options.sleepLimit);
     auto events = std::make_unique<HeadlessEvents>();
     auto windows = std::make_unique<HeadlessWindows>(
-        *events, HeadlessDisplay{options.desktopWidth, options.desktopHeight, options.desktopBitsPerPixel,
-                                 options.failWindowCreation, options.refusedFullScreens});
+        *events,
+        HeadlessDisplay{options.desktopWidth, options.desktopHeight, options.desktopBitsPerPixel,
+                        options.failWindowCreation, options.refusedFullScreens},
+        options.builtInPictures);
     events->Attach(*windows);
     auto audio = std::make_unique<HeadlessAudio>();
     audio->SetCapture(options.captureAudio);

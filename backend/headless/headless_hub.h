@@ -30,6 +30,8 @@ struct HeadlessOptions {
     std::uint32_t startTick = 0;  // the virtual millisecond clock's first value
     bool failWindowCreation = false;
     std::int32_t refusedFullScreens = 0;  // as in HeadlessDisplay
+    // The program's built-in pictures (its window icon), as the real program hands them over.
+    BuiltInPictures builtInPictures;
     // Movies decoded for real (FFmpeg, in real time, their sound on the headless audio device)
     // instead of the fake ones.
     bool realMovies = false;

@@ -4,8 +4,8 @@
 
 namespace backend {
 
-HeadlessWindows::HeadlessWindows(EventQueue& events, HeadlessDisplay display)
-    : WindowTable(events), display_(display) {}
+HeadlessWindows::HeadlessWindows(EventQueue& events, HeadlessDisplay display, BuiltInPictures pictures)
+    : WindowTable(events, pictures), display_(display) {}
 
 WindowId HeadlessWindows::FirstWindow() { return Windows().empty() ? 0 : Windows().begin()->first; }
 

@@ -28,7 +28,7 @@ struct HeadlessDisplay {
 
 class HeadlessWindows final : public WindowTable {
 public:
-    HeadlessWindows(EventQueue& events, HeadlessDisplay display);
+    HeadlessWindows(EventQueue& events, HeadlessDisplay display, BuiltInPictures pictures);
 
     // ---- what the test sees ----
     const std::vector<PresentedFrame>& Frames() const { return frames_; }

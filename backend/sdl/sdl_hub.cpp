@@ -23,7 +23,7 @@ void OnTerminationSignal(int) { RequestTermination(); }
 
 }  // namespace
 
-std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
+std::unique_ptr<Hub> CreateNativeHub(CodePage page, BuiltInPictures pictures) {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
@@ -38,7 +38,7 @@ std::unique_ptr<Hub> CreateNativeHub(CodePage page) {
     services.files = std::make_unique<PosixFileService>(page, RunningProgramLocation());
     services.clock = std::make_unique<SystemClock>();
     auto events = std::make_unique<SdlEvents>();
-    auto windows = std::make_unique<SdlWindows>(*events, page);
+    auto windows = std::make_unique<SdlWindows>(*events, page, pictures);
     events->Attach(*windows);
     services.desktop = std::make_unique<XdgDesktop>(*services.files, page);
     services.audio = std::make_unique<SdlAudio>();

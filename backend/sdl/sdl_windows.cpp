@@ -7,7 +7,8 @@
 
 namespace backend {
 
-SdlWindows::SdlWindows(EventQueue& events, CodePage page) : WindowTable(events), page_(page) {}
+SdlWindows::SdlWindows(EventQueue& events, CodePage page, BuiltInPictures pictures)
+    : WindowTable(events, pictures), page_(page) {}
 
 SdlWindows::~SdlWindows() {
     // Without its display SDL cannot take anything down; the process is about to end anyway.
@@ -60,6 +61,8 @@ bool SdlWindows::OnWindowCreated(WindowId id, WindowRecord& record) {
                                      clientHeight, SDL_WINDOW_HIDDEN);
     if (!native.window) return false;
     WatchDisplayOf(native.window);
+    if (const WindowClass* windowClass = ClassOf(id); windowClass && windowClass->icon)
+        SetIcon(native.window, *windowClass->icon);
     // No vsync: presenting must never hold the frame loop back.
     native.renderer = SDL_CreateRenderer(native.window, -1, 0);
     if (!native.renderer) native.renderer = SDL_CreateRenderer(native.window, -1, SDL_RENDERER_SOFTWARE);
@@ -84,6 +87,16 @@ bool SdlWindows::OnWindowCreated(WindowId id, WindowRecord& record) {
     natives_[id] = native;
     if (record.style == WindowStyle::FullScreen) OnWindowChanged(id, record, WindowChange::Style);
     return true;
+}
+
+void SdlWindows::SetIcon(SDL_Window* window, const BuiltInPicture& icon) {
+    // SDL copies the pixels: the surface only lends it the built-in ones.
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint8_t*>(icon.rgba), icon.width,
+                                                              icon.height, 32, icon.width * 4,
+                                                              SDL_PIXELFORMAT_RGBA32);
+    if (!surface) return;
+    SDL_SetWindowIcon(window, surface);
+    SDL_FreeSurface(surface);
 }
 
 void SdlWindows::DestroyNative(NativeWindow& native) {

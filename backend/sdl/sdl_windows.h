@@ -15,7 +15,7 @@ namespace backend {
 
 class SdlWindows final : public WindowTable {
 public:
-    SdlWindows(EventQueue& events, CodePage page);
+    SdlWindows(EventQueue& events, CodePage page, BuiltInPictures pictures);
     ~SdlWindows() override;
 
     void ShowWindow(WindowId window) override;
@@ -63,6 +63,7 @@ private:
     bool EnsureVideo();
     // True once the display is gone; the first call lets go of every native window unreleased.
     bool ForgetLostDisplay();
+    static void SetIcon(SDL_Window* window, const BuiltInPicture& icon);
     void ShowTexture(NativeWindow& native);
     static void DestroyNative(NativeWindow& native);
 

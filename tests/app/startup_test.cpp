@@ -12,8 +12,10 @@
 #include "backend/hub.h"
 #include "backend/window_message.h"
 #include "backend/window_service.h"
+#include "backend/window_table.h"
 #include "app/engine.h"
 #include "app/globals/globals.h"
+#include "app/main_icon.h"
 #include "graphics/layer_set.h"
 #include "graphics/surface.h"
 #include "platform/game_window.h"
@@ -40,18 +42,30 @@ TEST_F(StartupTest, RunsUntilTheExitQuestionIsAnsweredYes) {
     WriteMinimalGame();
     std::string caption;
     bool active = false;
+    backend::WindowTable::WindowClass windowClass;
     Os().Dialogs().QueueMessageBoxAnswer(MessageBoxAnswer::Yes);
     Os().Clock().SetSleepHook([&] {
         backend::HeadlessHub& os = Os();
         if (os.Clock().SleepCalls() == 5) {
             caption = os.Windows().GetWindowCaption(kv::g_mainWindow->Handle());
             active = kv::g_mainWindow->IsActive();
+            if (const auto* found = os.Windows().ClassOf(kv::g_mainWindow->Handle())) windowClass = *found;
             os.Events().RequestClose();
         }
     });
     EXPECT_EQ(kv::WinMain(), 0);
     EXPECT_EQ(caption, "ZE-RoreroRerodi ver1.0");
     EXPECT_TRUE(active);
+    // The window's class shows the program's own icon, found by its name.
+    EXPECT_EQ(windowClass.iconName, "MAINICON");
+    ASSERT_NE(windowClass.icon, nullptr);
+    EXPECT_EQ(windowClass.icon->rgba, kv::kMainIconPixels);
+    ASSERT_EQ(windowClass.icon->width, kv::kMainIconWidth);
+    ASSERT_EQ(windowClass.icon->height, kv::kMainIconHeight);
+    // Drawn with alpha: see-through in the corner, solid in the middle.
+    const std::int32_t middle = (kv::kMainIconHeight / 2 * kv::kMainIconWidth + kv::kMainIconWidth / 2) * 4;
+    EXPECT_EQ(windowClass.icon->rgba[3], 0);
+    EXPECT_EQ(windowClass.icon->rgba[middle + 3], 255);
     ASSERT_EQ(BoxTexts(), (std::vector<std::string>{"Exit game|Are you sure you want to exit this game?"}));
     EXPECT_EQ(Os().Dialogs().UnexpectedMessageBoxes(), 0);
     EXPECT_FALSE(Os().Clock().SleepLimitReached());
@@ -117,7 +131,8 @@ TEST_F(StartupTest, StartUpFailuresShowTheirMessageAndEndWithOne) {
         {"window class taken",
          [](StartupTest& t) {
              t.WriteMinimalGame();
-             t.Os().Windows().RegisterWindowClass("KVRE", [](backend::WindowId, const backend::WindowMessage&) { return 0; });
+             t.Os().Windows().RegisterWindowClass(
+                 "KVRE", [](backend::WindowId, const backend::WindowMessage&) { return 0; }, {});
          },
          {"error|This game failed to regist a windowclass."}},
         {"window not made",

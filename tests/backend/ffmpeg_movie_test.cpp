@@ -35,7 +35,7 @@ public:
         options.realMovies = true;
         options.captureAudio = true;
         Reinstall(options);
-        ASSERT_TRUE(Os().Windows().RegisterWindowClass("MOVIE", &PassOn));
+        ASSERT_TRUE(Os().Windows().RegisterWindowClass("MOVIE", &PassOn, {}));
         window_ = Os().Windows().CreateWindow("MOVIE", "movie", backend::WindowStyle::Framed,
                                               Os().Windows().OuterRectForClient(backend::WindowStyle::Framed, 200, 150));
         ASSERT_NE(window_, 0u);

@@ -80,7 +80,7 @@ public:
         auto hub = std::make_unique<backend::HeadlessHub>(options);
         hub_ = hub.get();
         backend::Install(std::move(hub));
-        ASSERT_TRUE(hub_->Windows().RegisterWindowClass("T", &RecordingProc));
+        ASSERT_TRUE(hub_->Windows().RegisterWindowClass("T", &RecordingProc, {}));
         window_ = hub_->Windows().CreateWindow("T", "t", backend::WindowStyle::Framed, {0, 0, 100, 100});
         ASSERT_NE(window_, 0u);
     }

@@ -5,7 +5,8 @@
 # is over, the screen must equal the expected first screen: the title scene, layers
 # drawn through masks, shaded, see-through and brightened, which the demo game test finds in the
 # headless engine's frames too. Each run is ended with SIGTERM, which must end the game cleanly
-# (exit code 0). In the real window the player names the protagonist after the movie.
+# (exit code 0). In the real window the player names the protagonist after the movie, and the
+# window carries the program's own icon.
 set -euo pipefail
 game=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -147,6 +148,25 @@ window=$(DISPLAY=$display xdotool search --pid "$pid" 2>/dev/null | head -1 || t
 caption=$(DISPLAY=$display xdotool getwindowname "$window" 2>/dev/null || true)
 echo "caption: $caption"
 if [ "$caption" != "kvrebody demo - Sae, click to go on" ]; then echo "the typed name is not in the caption" >&2; exit 1; fi
+# The window carries the program's own icon: what the window holds (_NET_WM_ICON: width, height,
+# then one ARGB number a pixel) is the picture app/make_icon.py draws.
+DISPLAY=$display xprop -id "$window" -notype -f _NET_WM_ICON 32c _NET_WM_ICON >"$work/icon.txt" 2>&1 || true
+python3 - "$root/app" "$work/icon.txt" <<'PY'
+import sys
+sys.dont_write_bytecode = True
+sys.path.insert(0, sys.argv[1])
+import make_icon
+text = open(sys.argv[2]).read()
+shown = [int(v) for v in text.partition("=")[2].split(",")] if "=" in text else []
+drawn = [make_icon.SIZE, make_icon.SIZE]
+for row in make_icon.draw():
+    for x in range(make_icon.SIZE):
+        r, g, b, a = row[4 * x:4 * x + 4]
+        drawn.append(a << 24 | r << 16 | g << 8 | b)
+print("window icon: %s" % ("%d x %d" % tuple(shown[:2]) if len(shown) >= 2 else "none"))
+if shown != drawn:
+    sys.exit("the window does not show the program's icon")
+PY
 kill -0 "$pid" || { cat "$work/x11.err" >&2; echo "the program ended by itself" >&2; exit 1; }
 xwd -root -display "$display" -silent > "$work/screen.xwd"
 convert "$work/screen.xwd" -crop 800x600+112+97 +repage "$work/screen.png"

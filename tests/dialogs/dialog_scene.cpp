@@ -100,7 +100,7 @@ int RunInWindow() {
     const kv::BuildVariant& variant = kv::ActiveBuildVariant();
     backend::Install(backend::CreateNativeHub(variant.codePage));
     backend::WindowService& windows = backend::Get().Windows();
-    if (!windows.RegisterWindowClass("KVDIALOGS", &ShowDefault)) return 1;
+    if (!windows.RegisterWindowClass("KVDIALOGS", &ShowDefault, {})) return 1;
     backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, kWidth, kHeight);
     outer.x = 20;
     outer.y = 20;

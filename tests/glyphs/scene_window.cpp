@@ -19,7 +19,7 @@ std::int32_t QuitWhenDestroyed(backend::WindowId window, const backend::WindowMe
 int ShowUntilClosed(const kv::Surface& picture, std::string_view className, std::string_view caption,
                     std::int32_t width, std::int32_t height) {
     backend::WindowService& windows = backend::Get().Windows();
-    if (!windows.RegisterWindowClass(className, &QuitWhenDestroyed)) return 1;
+    if (!windows.RegisterWindowClass(className, &QuitWhenDestroyed, {})) return 1;
     backend::Rect outer = windows.OuterRectForClient(backend::WindowStyle::Framed, width, height);
     outer.x = 40;
     outer.y = 40;

@@ -126,7 +126,8 @@ TEST(SurfaceTest, StretchTakesThePixelUnderEachCentreAndStaysOnBothSurfaces) {
 class SurfacePresentTest : public kvtest::HeadlessGameTest {};
 
 TEST_F(SurfacePresentTest, PresentingShowsTheAreaOfA24BitSurfaceClippedToIt) {
-    ASSERT_TRUE(Os().Windows().RegisterWindowClass("c", [](backend::WindowId, const backend::WindowMessage&) { return 0; }));
+    ASSERT_TRUE(Os().Windows().RegisterWindowClass(
+        "c", [](backend::WindowId, const backend::WindowMessage&) { return 0; }, {}));
     const backend::WindowId shown = Os().Windows().CreateWindow("c", "w", backend::WindowStyle::Framed, {0, 0, 100, 100});
     ASSERT_NE(shown, 0u);
     Surface surface;

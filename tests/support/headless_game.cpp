@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/program_pictures.h"
 #include "backend/dialog_service.h"
 #include "backend/file_service.h"
 #include "backend/hub.h"
@@ -23,6 +24,7 @@ backend::HeadlessOptions HeadlessGameTest::DefaultOptions() const {
     options.gameFolder = folder_;
     options.lockName = lockName_;
     options.codePage = kv::ActiveBuildVariant().codePage;
+    options.builtInPictures = kv::ProgramPictures();
     return options;
 }
 
