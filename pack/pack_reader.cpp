@@ -15,6 +15,14 @@ std::unique_ptr<backend::FileHandle> OpenForReading(const String& path) {
     return backend::Get().Files().OpenFile(path.View(), backend::FileMode::Read);
 }
 
+// Whether the entry's bytes all lie in the data file. A damaged record fails only its own
+// reads, so that the rest of the pack stays usable.
+bool EntryInside(const PackEntry& entry, backend::FileHandle& data) {
+    const std::int64_t end = static_cast<std::int64_t>(entry.offset) + static_cast<std::int64_t>(entry.size);
+    return entry.offset <= pack_format::kMaxDataSize && entry.size <= pack_format::kMaxDataSize &&
+           end <= data.Size();
+}
+
 }  // namespace
 
 PackReader::PackReader(const String& base) {
@@ -55,19 +63,10 @@ bool PackReader::LoadIndex() {
     if (index->Read(records.data(), records.size()) != records.size()) return false;
     index.reset();
 
-    auto data = OpenForReading(dataPath_);
-    if (!data) return false;
-    const std::int64_t dataSize = data->Size();
-    data.reset();
-    if (dataSize < 0) return false;
-
     std::vector<PackEntry> table;
     table.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
-        PackEntry entry = DecodePackEntry(records.data() + static_cast<std::size_t>(i) * kEntrySize);
-        const std::int64_t end = static_cast<std::int64_t>(entry.offset) + static_cast<std::int64_t>(entry.size);
-        if (entry.offset > kMaxDataSize || entry.size > kMaxDataSize || end > dataSize) return false;
-        table.push_back(entry);
+        table.push_back(DecodePackEntry(records.data() + static_cast<std::size_t>(i) * kEntrySize));
     }
     entries_ = std::move(table);
     return true;
@@ -110,14 +109,15 @@ const PackEntry* PackReader::CurrentEntry() const {
 
 std::int32_t PackReader::GetEntrySize() const {
     const PackEntry* entry = CurrentEntry();
-    return entry ? static_cast<std::int32_t>(entry->size) : -1;
+    if (!entry || entry->size > pack_format::kMaxDataSize) return -1;
+    return static_cast<std::int32_t>(entry->size);
 }
 
 bool PackReader::ReadEntry(std::uint8_t* buffer, std::size_t capacity) {
     const PackEntry* entry = CurrentEntry();
     if (!entry || (buffer == nullptr && entry->size != 0) || capacity < entry->size) return false;
     auto data = OpenForReading(dataPath_);
-    if (!data || !data->Seek(entry->offset)) return false;
+    if (!data || !EntryInside(*entry, *data) || !data->Seek(entry->offset)) return false;
     if (data->Read(buffer, entry->size) != entry->size) return false;
     if (entry->kind == pack_kind::kScript) {
         for (std::uint32_t i = 0; i < entry->size; ++i) buffer[i] ^= pack_format::kScriptKey;
@@ -134,7 +134,7 @@ bool PackReader::OpenData(std::uint8_t mode) {
 
 bool PackReader::SeekEntry() {
     const PackEntry* entry = CurrentEntry();
-    return entry && data_ && data_->Seek(entry->offset);
+    return entry && data_ && EntryInside(*entry, *data_) && data_->Seek(entry->offset);
 }
 
 void PackReader::CloseData() {

@@ -33,9 +33,10 @@ public:
     void Open(const String& base);
     bool IsValid() const { return valid_; }
 
-    // Reads and descrambles the index. An index whose count does not fit its file, that ends
-    // early, or whose entries reach past the data file is refused: false, and the reader keeps
-    // an empty table so that every lookup fails. A count of 0 or less is an empty pack.
+    // Reads and descrambles the index. An index whose count does not fit its file or that ends
+    // early is refused: false, and the reader keeps an empty table so that every lookup fails.
+    // A count of 0 or less is an empty pack. An entry that reaches past the data file is kept:
+    // only its own reads fail.
     bool LoadIndex();
 
     // Makes the first entry of the kind whose stored name equals the upper-cased name the
@@ -43,19 +44,21 @@ public:
     bool FindEntry(const String& name, std::uint32_t kind);
     // The same for either of two kinds; the first match in index order wins.
     bool FindEntryOfTypes(const String& name, std::uint32_t kind1, std::uint32_t kind2);
-    // Size of the current entry; -1 when there is none.
+    // Size of the current entry; -1 when there is none or its size is beyond any pack's.
     std::int32_t GetEntrySize() const;
     // The current entry; null when there is none.
     const PackEntry* CurrentEntry() const;
 
     // Reads the whole current entry into buffer (capacity bytes, at least the entry's size),
     // unscrambling a kind-1 entry. Opens the data file on its own, whether or not OpenData has.
+    // An entry that reaches past the end of the data file fails.
     bool ReadEntry(std::uint8_t* buffer, std::size_t capacity);
 
     // Opens the data file for a decoder; false when it is already open (one reader serves one
     // open data file at a time) or cannot be opened.
     bool OpenData(std::uint8_t mode);
-    // Positions the open data file at the current entry.
+    // Positions the open data file at the current entry; fails for an entry that reaches past
+    // the end of the data file, so that no reader of the entry's size reads beyond it.
     bool SeekEntry();
     void CloseData();
     // The open data file; null when closed.

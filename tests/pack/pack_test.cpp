@@ -172,11 +172,9 @@ TEST_F(PackTest, ADamagedIndexIsRefusedAndFindsNothing) {
         {"count 0", RawIndex(0, {}), true, 0},
         {"negative count", RawIndex(-5, {}), true, 0},
         {"count beyond the file", RawIndex(1000000, {{0, 1, Scramble("A"), 3}}), false, 0},
+        {"count one above the records", RawIndex(3, {{0, 1, Scramble("A"), 3}, {1, 1, Scramble("B"), 3}}), false, 0},
         {"last record cut short", cutRecord, false, 0},
         {"no count", shortCount, false, 0},
-        {"entry past the data end", RawIndex(1, {{2, 3, Scramble("A"), 3}}), false, 0},
-        {"offset beyond 2 GiB", RawIndex(1, {{0x80000000u, 0, Scramble("A"), 3}}), false, 0},
-        {"size wrapping around", RawIndex(1, {{1, 0xFFFFFFFFu, Scramble("A"), 3}}), false, 0},
         {"entry ending at the data end", RawIndex(1, {{1, 3, Scramble("A"), 3}}), true, 1},
     };
     for (const Case& c : cases) {
@@ -195,6 +193,50 @@ TEST_F(PackTest, ADamagedIndexIsRefusedAndFindsNothing) {
         good.Open(EnginePath("P"));
         EXPECT_EQ(good.LoadIndex(), c.loads);
         EXPECT_EQ(good.EntryCount(), c.entries);
+    }
+}
+
+TEST_F(PackTest, ARecordPastTheDataEndFailsOnlyItsOwnReads) {
+    struct Case {
+        const char* what;
+        RawEntry bad;            // stands in for one of the three records below
+        std::size_t position;    // which one
+        const char* wholeRead;   // what reading it whole gives
+    };
+    const std::vector<Case> cases = {
+        {"last entry cut short", {8, 5, Scramble("C"), 3}, 2, "<read failed>"},
+        {"last entry starting past the end", {13, 0, Scramble("C"), 3}, 2, "<read failed>"},
+        {"middle entry past the end", {10, 4, Scramble("B"), 3}, 1, "<read failed>"},
+        {"middle entry at an offset beyond 2 GiB", {0x80000000u, 1, Scramble("B"), 3}, 1, "<read failed>"},
+        {"middle entry whose size wraps around", {1, 0xFFFFFFFFu, Scramble("B"), 3}, 1, "<no entry>"},
+        {"first entry of a size beyond 2 GiB", {0, 0x80000000u, Scramble("A"), 3}, 0, "<no entry>"},
+    };
+    const std::string data = "aaaabbbbcccc";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<RawEntry> records = {{0, 4, Scramble("A"), 3}, {4, 4, Scramble("B"), 3}, {8, 4, Scramble("C"), 3}};
+        records[c.position] = c.bad;
+        WriteRawPack("P", 3, records, data);
+        kv::PackReader reader(EnginePath("P"));
+        ASSERT_TRUE(reader.LoadIndex());
+        ASSERT_EQ(reader.EntryCount(), 3);
+        for (std::size_t i = 0; i < 3; ++i) {
+            const std::string name(1, static_cast<char>('A' + i));
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(reader.FindEntry(name.c_str(), 3));
+            const bool bad = i == c.position;
+            const std::string content = data.substr(4 * i, 4);
+            EXPECT_EQ(ReadCurrent(reader), bad ? std::string(c.wholeRead) : content);
+            // Through the open data file, as the picture and sound loaders read.
+            ASSERT_TRUE(reader.OpenData(kv::PackReader::kStreamMode));
+            EXPECT_EQ(reader.SeekEntry(), !bad);
+            if (!bad) {
+                char bytes[4] = {};
+                ASSERT_EQ(reader.Data()->Read(bytes, 4), 4u);
+                EXPECT_EQ(std::string(bytes, 4), content);
+            }
+            reader.CloseData();
+        }
     }
 }
 
