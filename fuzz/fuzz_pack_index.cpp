@@ -2,11 +2,13 @@
 // and data files.
 //
 // Input layout: u16 (little-endian) length L of the index file, then L bytes of index, then the
-// data file. Every entry of a loaded index must lie inside the data file; each is then looked
-// up by its own name and kind and read both ways (whole, and through the open data file).
+// data file. Each entry of a loaded index is looked up by its own name and kind and read both
+// ways (whole, and through the open data file): an entry inside the data file must read, one
+// that reaches past its end must fail either way.
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -55,16 +57,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (std::int32_t i = 0; i < reader.EntryCount(); ++i) {
         const kv::PackEntry entry = *reader.EntryAt(i);
-        Check(static_cast<std::int64_t>(entry.offset) + entry.size <= dataSize, "entry inside the data file");
         const std::string name(entry.name, kv::PackNameLength(entry));
         if (!reader.FindEntryOfTypes(name.c_str(), entry.kind, entry.kind)) continue;
-        const std::int32_t found = reader.GetEntrySize();
-        Check(found >= 0, "a found entry has a size");
-        std::vector<std::uint8_t> whole(static_cast<std::size_t>(found));
-        Check(reader.ReadEntry(whole.data(), whole.size()) || found == 0, "a checked entry reads");
+        // The first entry of that name and kind, which need not be entry i.
+        const kv::PackEntry found = *reader.CurrentEntry();
+        const bool inside = static_cast<std::int64_t>(found.offset) + found.size <= dataSize;
+        const std::int32_t entrySize = reader.GetEntrySize();
+        Check(!inside || entrySize >= 0, "an entry inside the data file has a size");
+        // A buffer of the entry's size, so that the read itself must see that the data file is
+        // too short; entries far beyond it are only tried with a buffer too small.
+        const bool nearby = entrySize >= 0 && entrySize <= dataSize + 4096;
+        std::vector<std::uint8_t> whole(nearby ? static_cast<std::size_t>(entrySize) : 16);
+        const bool read = reader.ReadEntry(whole.data(), whole.size());
+        Check(read == inside || (inside && entrySize == 0), inside ? "an entry inside reads" : "an entry past the end fails");
         if (reader.OpenData(static_cast<std::uint8_t>(i & 1))) {
+            const bool positioned = reader.SeekEntry();
+            Check(!positioned || inside, "an entry past the end is not positioned at");
             std::uint8_t head[16];
-            if (reader.SeekEntry()) reader.Data()->Read(head, sizeof head);
+            if (positioned) reader.Data()->Read(head, std::min<std::size_t>(sizeof head, found.size));
             Check(!reader.OpenData(0), "one open data file at a time");
             reader.CloseData();
         }
