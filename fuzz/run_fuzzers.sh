@@ -7,6 +7,8 @@ build=$1
 root=$(cd "$(dirname "$0")/.." && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+# A leak inside a library that no caller can free would stop a run before it finds ours.
+export LSAN_OPTIONS="suppressions=$root/fuzz/leak_suppressions.txt${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 run() {  # target corpus runs (corpus: a folder of fuzz/corpus, or an absolute path)
   local corpus=$2
   [[ $corpus = /* ]] || corpus=$root/fuzz/corpus/$corpus

@@ -2,6 +2,7 @@
 # Included by fuzz/CMakeLists.txt (KV_FUZZ=ON, clang), which provides KV_FUZZ_FLAGS:
 #   ninja -C build-fuzz fuzz_wav fuzz_ogg_memory
 #   build-fuzz/fuzz/fuzz_wav -runs=20000 -seed=1 build-fuzz/corpus-wav fuzz/corpus/wav
+# fuzz_ogg_memory needs LSAN_OPTIONS=suppressions=fuzz/leak_suppressions.txt (see there).
 
 file(GLOB kv_fuzz_sound_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/sound/riff_reader.cpp
      ${CMAKE_SOURCE_DIR}/sound/wav_reader.cpp ${CMAKE_SOURCE_DIR}/sound/ogg_decoder.cpp)
