@@ -63,9 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const kv::PackEntry found = *reader.CurrentEntry();
         const bool inside = static_cast<std::int64_t>(found.offset) + found.size <= dataSize;
         const std::int32_t entrySize = reader.GetEntrySize();
-        Check(!inside || entrySize >= 0, "an entry inside the data file has a size");
-        // A buffer of the entry's size, so that the read itself must see that the data file is
-        // too short; entries far beyond it are only tried with a buffer too small.
+        Check(inside == (entrySize >= 0), "an entry has a size exactly when it lies inside the data file");
+        // A buffer of the entry's size; an entry past the end, which has none, is tried with 16
+        // bytes, so that the read itself must see that the data file is too short.
         const bool nearby = entrySize >= 0 && entrySize <= dataSize + 4096;
         std::vector<std::uint8_t> whole(nearby ? static_cast<std::size_t>(entrySize) : 16);
         const bool read = reader.ReadEntry(whole.data(), whole.size());

@@ -17,10 +17,10 @@ std::unique_ptr<backend::FileHandle> OpenForReading(const String& path) {
 
 // Whether the entry's bytes all lie in the data file. A damaged record fails only its own
 // reads, so that the rest of the pack stays usable.
-bool EntryInside(const PackEntry& entry, backend::FileHandle& data) {
+bool EntryInside(const PackEntry& entry, std::int64_t dataSize) {
     const std::int64_t end = static_cast<std::int64_t>(entry.offset) + static_cast<std::int64_t>(entry.size);
     return entry.offset <= pack_format::kMaxDataSize && entry.size <= pack_format::kMaxDataSize &&
-           end <= data.Size();
+           end <= dataSize;
 }
 
 }  // namespace
@@ -46,6 +46,8 @@ bool PackReader::LoadIndex() {
     // that point into another file.
     entries_.clear();
     current_ = -1;
+    const auto data = OpenForReading(dataPath_);
+    dataSize_ = data ? data->Size() : 0;
 
     auto index = OpenForReading(indexPath_);
     if (!index) return false;
@@ -109,7 +111,7 @@ const PackEntry* PackReader::CurrentEntry() const {
 
 std::int32_t PackReader::GetEntrySize() const {
     const PackEntry* entry = CurrentEntry();
-    if (!entry || entry->size > pack_format::kMaxDataSize) return -1;
+    if (!entry || !EntryInside(*entry, dataSize_)) return -1;
     return static_cast<std::int32_t>(entry->size);
 }
 
@@ -117,7 +119,7 @@ bool PackReader::ReadEntry(std::uint8_t* buffer, std::size_t capacity) {
     const PackEntry* entry = CurrentEntry();
     if (!entry || (buffer == nullptr && entry->size != 0) || capacity < entry->size) return false;
     auto data = OpenForReading(dataPath_);
-    if (!data || !EntryInside(*entry, *data) || !data->Seek(entry->offset)) return false;
+    if (!data || !EntryInside(*entry, data->Size()) || !data->Seek(entry->offset)) return false;
     if (data->Read(buffer, entry->size) != entry->size) return false;
     if (entry->kind == pack_kind::kScript) {
         for (std::uint32_t i = 0; i < entry->size; ++i) buffer[i] ^= pack_format::kScriptKey;
@@ -134,7 +136,7 @@ bool PackReader::OpenData(std::uint8_t mode) {
 
 bool PackReader::SeekEntry() {
     const PackEntry* entry = CurrentEntry();
-    return entry && data_ && EntryInside(*entry, *data_) && data_->Seek(entry->offset);
+    return entry && data_ && EntryInside(*entry, data_->Size()) && data_->Seek(entry->offset);
 }
 
 void PackReader::CloseData() {

@@ -44,7 +44,8 @@ public:
     bool FindEntry(const String& name, std::uint32_t kind);
     // The same for either of two kinds; the first match in index order wins.
     bool FindEntryOfTypes(const String& name, std::uint32_t kind1, std::uint32_t kind2);
-    // Size of the current entry; -1 when there is none or its size is beyond any pack's.
+    // Size of the current entry; -1 when there is none or it reaches past the data file as the
+    // index load found it, so that no caller makes room for bytes that cannot be read.
     std::int32_t GetEntrySize() const;
     // The current entry; null when there is none.
     const PackEntry* CurrentEntry() const;
@@ -86,6 +87,7 @@ private:
     bool valid_ = false;
     std::uint8_t openMode_ = 0;
     std::vector<PackEntry> entries_;
+    std::int64_t dataSize_ = 0;  // of the data file when the index was loaded
     std::unique_ptr<backend::FileHandle> data_;
     std::int32_t current_ = -1;
 };
