@@ -21,6 +21,12 @@ SdlWindows::~SdlWindows() {
     SDL_Quit();
 }
 
+SdlWindows::NativeWindow* SdlWindows::FindNative(WindowId window) {
+    if (ForgetLostDisplay()) return nullptr;
+    auto it = natives_.find(window);
+    return it != natives_.end() ? &it->second : nullptr;
+}
+
 bool SdlWindows::ForgetLostDisplay() {
     if (!DisplayLost()) return false;
     // The windows, renderers and textures are left as they are: destroying them would talk to a
@@ -108,18 +114,16 @@ void SdlWindows::DestroyNative(NativeWindow& native) {
 }
 
 void SdlWindows::OnWindowDestroyed(WindowId id, WindowRecord&) {
-    if (ForgetLostDisplay()) return;
-    auto it = natives_.find(id);
-    if (it == natives_.end()) return;
-    DestroyNative(it->second);
-    natives_.erase(it);
+    NativeWindow* native = FindNative(id);
+    if (!native) return;
+    DestroyNative(*native);
+    natives_.erase(id);
 }
 
 void SdlWindows::OnWindowChanged(WindowId id, WindowRecord& record, WindowChange change) {
-    if (ForgetLostDisplay()) return;
-    auto it = natives_.find(id);
-    if (it == natives_.end()) return;
-    NativeWindow& native = it->second;
+    NativeWindow* found = FindNative(id);
+    if (!found) return;
+    NativeWindow& native = *found;
     switch (change) {
         case WindowChange::Caption: {
             const std::string title = ToUtf8Lossy(page_, record.caption);
@@ -155,21 +159,18 @@ void SdlWindows::NoteMoved(WindowId window, int clientX, int clientY) {
 }
 
 void SdlWindows::ShowWindow(WindowId window) {
-    ForgetLostDisplay();
     WindowRecord* record = FindWindow(window);
-    auto it = natives_.find(window);
-    if (!record || it == natives_.end()) return;
+    NativeWindow* native = FindNative(window);
+    if (!record || !native) return;
     const bool firstShow = !record->visible;
     record->visible = true;
-    SDL_ShowWindow(it->second.window);
-    ShowTexture(it->second);
+    SDL_ShowWindow(native->window);
+    ShowTexture(*native);
     if (firstShow && focusFollowsShow_) PostActivation(window, true);
 }
 
 void SdlWindows::SetForegroundWindow(WindowId window) {
-    ForgetLostDisplay();
-    auto it = natives_.find(window);
-    if (it != natives_.end()) SDL_RaiseWindow(it->second.window);
+    if (NativeWindow* native = FindNative(window)) SDL_RaiseWindow(native->window);
 }
 
 Rect SdlWindows::DesktopRect() {
@@ -196,10 +197,9 @@ void SdlWindows::ShowTexture(NativeWindow& native) {
 }
 
 void SdlWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
-    ForgetLostDisplay();
-    auto it = natives_.find(window);
-    if (it == natives_.end() || !pixels.bits) return;
-    NativeWindow& native = it->second;
+    NativeWindow* found = FindNative(window);
+    if (!found || !pixels.bits) return;
+    NativeWindow& native = *found;
     RememberPresented(window, pixels, area);
     const int right = std::min({area.x + area.width, pixels.width, native.textureWidth});
     const int bottom = std::min({area.y + area.height, pixels.height, native.textureHeight});
@@ -224,10 +224,9 @@ void SdlWindows::Present(WindowId window, const PixelView& pixels, Rect area) {
 }
 
 void SdlWindows::ShowOverlay(WindowId window, const PixelView& pixels) {
-    ForgetLostDisplay();
-    auto it = natives_.find(window);
-    if (it == natives_.end() || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
-    NativeWindow& native = it->second;
+    NativeWindow* found = FindNative(window);
+    if (!found || !pixels.bits || pixels.width <= 0 || pixels.height <= 0) return;
+    NativeWindow& native = *found;
     if (!native.overlay || native.overlayWidth != pixels.width || native.overlayHeight != pixels.height) {
         if (native.overlay) SDL_DestroyTexture(native.overlay);
         native.overlay = SDL_CreateTexture(native.renderer, SDL_PIXELFORMAT_BGR24, SDL_TEXTUREACCESS_STREAMING,
@@ -255,11 +254,10 @@ void SdlWindows::ShowOverlay(WindowId window, const PixelView& pixels) {
 }
 
 void SdlWindows::HideOverlay(WindowId window) {
-    ForgetLostDisplay();
-    auto it = natives_.find(window);
-    if (it == natives_.end() || !it->second.overlayShown) return;
-    it->second.overlayShown = false;
-    ShowTexture(it->second);
+    NativeWindow* native = FindNative(window);
+    if (!native || !native->overlayShown) return;
+    native->overlayShown = false;
+    ShowTexture(*native);
     Events().PostMessage(WindowMessage{window, MessageKind::Paint, 0, 0, 0});
 }
 
@@ -278,9 +276,7 @@ SDL_Window* SdlWindows::NativeWindowOf(WindowId window) const {
 
 std::int32_t SdlWindows::DefaultWindowProc(WindowId window, const WindowMessage& message) {
     if (message.kind == MessageKind::Paint) {
-        ForgetLostDisplay();
-        auto it = natives_.find(window);
-        if (it != natives_.end()) ShowTexture(it->second);
+        if (NativeWindow* native = FindNative(window)) ShowTexture(*native);
         return 0;
     }
     return WindowTable::DefaultWindowProc(window, message);

@@ -63,6 +63,8 @@ private:
     bool EnsureVideo();
     // True once the display is gone; the first call lets go of every native window unreleased.
     bool ForgetLostDisplay();
+    // The window's native parts; null when there are none, or the display is gone.
+    NativeWindow* FindNative(WindowId window);
     static void SetIcon(SDL_Window* window, const BuiltInPicture& icon);
     void ShowTexture(NativeWindow& native);
     static void DestroyNative(NativeWindow& native);
