@@ -20,7 +20,7 @@ packages=(
 # from the list above shows here, before anything is built, and not half-way through the checks.
 test_programs=(
   cmake:cmake ninja:ninja-build pkg-config:pkg-config g++:g++ clang++:clang
-  Xvfb:xvfb xauth:xauth xwd:x11-apps xprop:x11-utils xdotool:xdotool
+  Xvfb:xvfb xwd:x11-apps xprop:x11-utils xdotool:xdotool
   convert:imagemagick compare:imagemagick sox:sox oggenc:vorbis-tools ffmpeg:ffmpeg
   python3:python3 timeout:coreutils
 )
